@@ -1,0 +1,5 @@
+#include "shell/program_constants.h"
+
+const char GameExeName[] = "kestdemo.exe";
+const char GameDisplayName[] = "Rarivur Ivad Oraz";
+const uint32_t RequiredSpace = 8500000;
