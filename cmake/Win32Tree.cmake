@@ -10,11 +10,14 @@ get_filename_component(KEST_WIN32_BINARY_DIR "${KEST_WIN32_BINARY_DIR}" ABSOLUTE
 set(KEST_GAME_FOLDER "" CACHE PATH
     "Folder of game files to embed in the installer (empty: the sample demo game)")
 
-# Host tools the Windows tree runs register themselves with
-# set_property(GLOBAL APPEND PROPERTY KEST_HOST_TOOL_TARGETS name).
-get_property(KEST_HOST_TOOL_TARGETS GLOBAL PROPERTY KEST_HOST_TOOL_TARGETS)
-
-if(KEST_BUILD_WIN32)
+# Called once every folder has been added: host tools the Windows tree runs
+# register themselves with
+#   set_property(GLOBAL APPEND PROPERTY KEST_HOST_TOOL_TARGETS name)
+function(kest_add_win32_tree)
+  if(NOT KEST_BUILD_WIN32)
+    return()
+  endif()
+  get_property(host_tools GLOBAL PROPERTY KEST_HOST_TOOL_TARGETS)
   ExternalProject_Add(win32
     SOURCE_DIR "${CMAKE_SOURCE_DIR}"
     BINARY_DIR "${KEST_WIN32_BINARY_DIR}"
@@ -27,5 +30,5 @@ if(KEST_BUILD_WIN32)
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     USES_TERMINAL_BUILD ON
-    DEPENDS ${KEST_HOST_TOOL_TARGETS})
-endif()
+    DEPENDS ${host_tools})
+endfunction()
