@@ -1,0 +1,164 @@
+#include "shell/main_window.h"
+
+#include <commctrl.h>
+
+#include "install/game_launch.h"
+#include "install/install_sequence.h"
+#include "shell/hot_spots.h"
+#include "shell/shell_state.h"
+#include "shell/splash_paint.h"
+#include "shell/support.h"
+#include "system/options_dialog.h"
+#include "system/removal.h"
+
+// Virtual-key codes of the numeric pad's arrows.
+enum { KeyPad2 = VK_NUMPAD2, KeyPad4 = VK_NUMPAD4, KeyPad6 = VK_NUMPAD6, KeyPad8 = VK_NUMPAD8 };
+
+static LRESULT OnCreate(HWND window, const CREATESTRUCTA *creation)
+{
+    if (NotInstalled == 1)
+        EnableInstalledSpots(0);
+
+    // Both children start hidden; the install shows them while unpacking.
+    ProgressBar = CreateWindowExA(0, PROGRESS_CLASSA, NULL, WS_CHILD | WS_BORDER, 4, 4, 388,
+                                  30, window, (HMENU)ProgressBarId, AppInstance, NULL);
+    SendMessageA(ProgressBar, PBM_SETPOS, 0, 0);
+    StatusLabel = CreateWindowExA(0, "static", "filename.ext", WS_CHILD | SS_CENTER, 4, 41, 388,
+                                  32, window, (HMENU)StatusLabelId, AppInstance, NULL);
+
+    LoadSplashGraphics(window, creation->hInstance);
+    return 0;
+}
+
+static LRESULT OnDestroy(void)
+{
+    FreeSplashGraphics();
+    PostQuitMessage(0);
+    return 0;
+}
+
+static void SelectSpot(HWND window, int32_t spot)
+{
+    CurrentSpot = spot;
+    SendMessageA(window, WM_UPDATEHIGHLIGHT, 0, 0);
+}
+
+static LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam)
+{
+    switch (key) {
+    case VK_RETURN:
+    case VK_SPACE:
+        // Exactly as a click on the selected caption.
+        SendMessageA(window, WM_LBUTTONUP, 0, 0);
+        break;
+    case VK_ESCAPE:
+    case VK_F12:
+        PostMessageA(window, WM_DESTROY, 0, 0);
+        return 0;
+    case VK_LEFT:
+    case VK_UP:
+    case KeyPad4:
+    case KeyPad8:
+        SelectSpot(window, SelectPreviousSpot(CurrentSpot));
+        break;
+    case VK_RIGHT:
+    case VK_DOWN:
+    case KeyPad2:
+    case KeyPad6:
+        SelectSpot(window, SelectNextSpot(CurrentSpot));
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, WM_KEYDOWN, key, lParam);
+}
+
+static LRESULT OnMouseMove(HWND window, LPARAM position)
+{
+    // While another application is active the highlight stays where it is.
+    if (AppActive == 0)
+        return 0;
+    SelectSpot(window, HitTestSpots((uint32_t)position));
+    return 0;
+}
+
+// Install, and on success switch the window to the installed state before
+// the completion message is shown.
+static void RunInstallCommand(void)
+{
+    if (!InstallDemo())
+        return;
+    EnableInstalledSpots(1);
+    NotInstalled = 0;
+    MessageBoxA(MainWindow, "   Install completed.   \n\n", MessageCaption, MB_OK);
+}
+
+static void RunRemoveCommand(void)
+{
+    if (!RemoveDemo())
+        return;
+    EnableInstalledSpots(0);
+    NotInstalled = 1;
+    MessageBoxA(MainWindow, "   Demo removed.   \n\n", MessageCaption, MB_OK);
+}
+
+// A button release activates the caption selected last, wherever the
+// pointer is now.
+static LRESULT OnButtonUp(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (CurrentSpot < 0 || CurrentSpot >= SpotCount || !HotSpots[CurrentSpot].enabled)
+        return DefWindowProcA(window, WM_LBUTTONUP, wParam, lParam);
+
+    switch (CurrentSpot) {
+    case SPOT_PLAY:
+        LaunchGame();
+        PostMessageA(window, WM_DESTROY, 0, 0);
+        break;
+    case SPOT_INSTALL:
+        if (NotInstalled == 1)
+            RunInstallCommand();
+        else
+            RunRemoveCommand();
+        break;
+    case SPOT_CONFIGURE:
+        DialogBoxParamA(AppInstance, "PROPDLG", MainWindow, OptionsDialogProc, 0);
+        break;
+    case SPOT_EXIT:
+        PostMessageA(window, WM_DESTROY, 0, 0);
+        break;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK SetupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(window, (const CREATESTRUCTA *)lParam);
+    case WM_DESTROY:
+        return OnDestroy();
+    case WM_PAINT:
+        PaintSplash(window);
+        return 1;
+    case WM_ACTIVATEAPP:
+        AppActive = (uint32_t)wParam;
+        break;
+    case WM_KEYDOWN:
+        return OnKeyDown(window, wParam, lParam);
+    case WM_MOUSEMOVE:
+        return OnMouseMove(window, lParam);
+    case WM_LBUTTONUP:
+        return OnButtonUp(window, wParam, lParam);
+    case WM_QUERYNEWPALETTE:
+        RealizeSplashPalette(window);
+        return 1;
+    case WM_PALETTECHANGED:
+        if ((HWND)wParam != window)
+            RealizeSplashPalette(window);
+        break;
+    case WM_UPDATEHIGHLIGHT:
+        UpdateHighlight(window);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
