@@ -1,2 +1,11 @@
 # Sources of the packer (the create verb), relative to this folder.
-set(LZHPACK_CREATE_SOURCES create_verb.cpp)
+set(LZHPACK_CREATE_SOURCES
+  create_verb.cpp
+  huffman_lengths.cpp
+  lh5_block.cpp
+  lh5_encoder.cpp
+  match_finder.cpp
+  member_crc.cpp
+  member_header.cpp
+  member_name.cpp
+  msdos_time.cpp)

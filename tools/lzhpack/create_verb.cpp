@@ -1,12 +1,311 @@
-// Placeholder until the packer lands.
+// lzhpack create: packs plain files, or the files of one folder, into a
+// level-1 LHA archive of "-lh5-" members, the form the installer unpacks.
+// Every input is checked before anything is written, and the archive is
+// written under a temporary name and renamed only when complete, so a
+// failure never leaves a partial archive behind.
+#include <dirent.h>
+#include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tools/lzhpack/lh5_encoder.h"
 #include "tools/lzhpack/lzhpack_verbs.h"
+#include "tools/lzhpack/member_crc.h"
+#include "tools/lzhpack/member_header.h"
+#include "tools/lzhpack/member_name.h"
+#include "tools/lzhpack/msdos_time.h"
+
+namespace {
+
+struct CreateOptions {
+    const char *archivePath;
+    long maxMembers;     // -1: no limit
+    int allowStored;     // members that do not shrink may be "-lh0-"
+    int quiet;
+    char **inputs;
+    int inputCount;
+};
+
+struct PlannedMember {
+    std::string path;
+    std::string name;
+    uint32_t size;
+    uint32_t timeStamp;
+};
+
+void PrintCreateUsage(void)
+{
+    fprintf(stderr,
+            "usage: lzhpack create [--max-members N] [--allow-stored] [--quiet] ARCHIVE FILE...|FOLDER\n"
+            "  Packs the files (or every file of FOLDER) as \"-lh5-\" members of a level-1\n"
+            "  LHA archive. --max-members refuses more than N members; --allow-stored keeps\n"
+            "  files that do not shrink as \"-lh0-\" members.\n");
+}
+
+// Reads the options; returns 0 on a usage error (already reported).
+int ParseCreateOptions(int argc, char **argv, CreateOptions *options)
+{
+    options->maxMembers = -1;
+    options->allowStored = 0;
+    options->quiet = 0;
+    int i = 0;
+    for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; i++) {
+        const char *option = argv[i];
+        if (strcmp(option, "--") == 0) {
+            i++;
+            break;
+        }
+        if (strcmp(option, "--max-members") == 0) {
+            if (i + 1 >= argc) {
+                fprintf(stderr, "lzhpack: --max-members needs a number\n");
+                return 0;
+            }
+            char *end = NULL;
+            errno = 0;
+            long value = strtol(argv[++i], &end, 10);
+            if (errno != 0 || end == argv[i] || *end != '\0' || value < 0 || value > 65535) {
+                fprintf(stderr, "lzhpack: --max-members wants a number from 0 to 65535, not '%s'\n", argv[i]);
+                return 0;
+            }
+            options->maxMembers = value;
+        } else if (strcmp(option, "--allow-stored") == 0) {
+            options->allowStored = 1;
+        } else if (strcmp(option, "--quiet") == 0) {
+            options->quiet = 1;
+        } else {
+            fprintf(stderr, "lzhpack: unknown option '%s'\n", option);
+            return 0;
+        }
+    }
+    if (argc - i < 2) {
+        PrintCreateUsage();
+        return 0;
+    }
+    options->archivePath = argv[i];
+    options->inputs = argv + i + 1;
+    options->inputCount = argc - i - 1;
+    return 1;
+}
+
+const char *BaseName(const char *path)
+{
+    const char *slash = strrchr(path, '/');
+    return slash != NULL ? slash + 1 : path;
+}
+
+// Adds the regular file at path as a member named name. Returns 0 after
+// reporting why it cannot be one.
+int PlanMember(const std::string &path, const char *name, std::vector<PlannedMember> *members)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        fprintf(stderr, "lzhpack: cannot read '%s': %s\n", path.c_str(), strerror(errno));
+        return 0;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        fprintf(stderr, "lzhpack: '%s' is not a regular file; the archive holds plain files only\n",
+                path.c_str());
+        return 0;
+    }
+    const char *problem = MemberNameProblem(name);
+    if (problem != NULL) {
+        fprintf(stderr, "lzhpack: '%s' cannot be a member name: %s\n", name, problem);
+        return 0;
+    }
+    if ((uint64_t)info.st_size > 0xFFFFFFFFu) {
+        fprintf(stderr, "lzhpack: '%s' is larger than the 4 GiB an archive header can describe\n",
+                path.c_str());
+        return 0;
+    }
+    PlannedMember member;
+    member.path = path;
+    member.name = name;
+    member.size = (uint32_t)info.st_size;
+    member.timeStamp = MsDosTimeOfFile(info.st_mtime);
+    members->push_back(member);
+    return 1;
+}
+
+// Lists the files of folder, in name order.
+int PlanFolder(const char *folder, std::vector<PlannedMember> *members)
+{
+    DIR *directory = opendir(folder);
+    if (directory == NULL) {
+        fprintf(stderr, "lzhpack: cannot read the folder '%s': %s\n", folder, strerror(errno));
+        return 0;
+    }
+    std::vector<std::string> names;
+    struct dirent *entry;
+    while ((entry = readdir(directory)) != NULL) {
+        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+            names.push_back(entry->d_name);
+    }
+    closedir(directory);
+    std::sort(names.begin(), names.end());
+    std::string prefix = folder;
+    if (prefix.empty() || prefix[prefix.size() - 1] != '/')
+        prefix += '/';
+    for (size_t i = 0; i < names.size(); i++)
+        if (!PlanMember(prefix + names[i], names[i].c_str(), members))
+            return 0;
+    return 1;
+}
+
+// Collects every member and checks the whole set before anything is written.
+int PlanArchive(const CreateOptions *options, std::vector<PlannedMember> *members)
+{
+    struct stat info;
+    if (options->inputCount == 1 && stat(options->inputs[0], &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (!PlanFolder(options->inputs[0], members))
+            return 0;
+    } else {
+        for (int i = 0; i < options->inputCount; i++)
+            if (!PlanMember(options->inputs[i], BaseName(options->inputs[i]), members))
+                return 0;
+    }
+    // Windows file names ignore case, so "A.DAT" and "a.dat" would collide.
+    for (size_t i = 0; i < members->size(); i++)
+        for (size_t j = i + 1; j < members->size(); j++)
+            if (strcasecmp((*members)[i].name.c_str(), (*members)[j].name.c_str()) == 0) {
+                fprintf(stderr, "lzhpack: two members would both be named '%s'\n", (*members)[j].name.c_str());
+                return 0;
+            }
+    if (options->maxMembers >= 0 && (long)members->size() > options->maxMembers) {
+        fprintf(stderr, "lzhpack: %zu files are more than the %ld members allowed\n", members->size(),
+                options->maxMembers);
+        return 0;
+    }
+    return 1;
+}
+
+// Reads the whole file into data; it must still have its planned size.
+int ReadMemberData(const PlannedMember &member, std::vector<uint8_t> *data)
+{
+    FILE *file = fopen(member.path.c_str(), "rb");
+    if (file == NULL) {
+        fprintf(stderr, "lzhpack: cannot open '%s': %s\n", member.path.c_str(), strerror(errno));
+        return 0;
+    }
+    data->resize(member.size);
+    size_t got = member.size != 0 ? fread(data->data(), 1, member.size, file) : 0;
+    int extra = fgetc(file);
+    int failed = ferror(file);
+    fclose(file);
+    if (failed || got != member.size || extra != EOF) {
+        fprintf(stderr, "lzhpack: '%s' could not be read whole, or changed while being packed\n",
+                member.path.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+// Packs one member and writes its header and data to archive.
+int WriteMember(FILE *archive, const PlannedMember &member, const CreateOptions *options,
+                const EncoderSettings *settings)
+{
+    std::vector<uint8_t> data;
+    if (!ReadMemberData(member, &data))
+        return 0;
+    std::vector<uint8_t> packed;
+    EncodeLh5(data.data(), data.size(), settings, &packed);
+
+    MemberHeaderFields fields;
+    fields.methodCharacter = '5';
+    const std::vector<uint8_t> *body = &packed;
+    if (options->allowStored && packed.size() >= data.size() && !data.empty()) {
+        fields.methodCharacter = '0';
+        body = &data;
+    }
+    if (body->size() > 0xFFFFFFFFu) {
+        fprintf(stderr, "lzhpack: '%s' packs to more than 4 GiB\n", member.path.c_str());
+        return 0;
+    }
+    fields.packedSize = (uint32_t)body->size();
+    fields.unpackedSize = member.size;
+    fields.timeStamp = member.timeStamp;
+    fields.name = member.name.c_str();
+    fields.crc = MemberCrc16(data.data(), data.size());
+
+    uint8_t header[MaxLevel1HeaderBytes];
+    size_t headerSize = BuildMemberHeader(&fields, header, sizeof header);
+    if (headerSize == 0) {
+        fprintf(stderr, "lzhpack: no header fits the name '%s'\n", member.name.c_str());
+        return 0;
+    }
+    if (fwrite(header, 1, headerSize, archive) != headerSize ||
+        (!body->empty() && fwrite(body->data(), 1, body->size(), archive) != body->size())) {
+        fprintf(stderr, "lzhpack: writing the archive failed: %s\n", strerror(errno));
+        return 0;
+    }
+    if (!options->quiet)
+        printf("%-20s %10u -> %10u  -lh%c-\n", member.name.c_str(), member.size, fields.packedSize,
+               fields.methodCharacter);
+    return 1;
+}
+
+// Writes every member and the end marker to the temporary file, then puts
+// it in the archive's place.
+int WriteArchive(const CreateOptions *options, const std::vector<PlannedMember> &members)
+{
+    std::string temporaryPath = std::string(options->archivePath) + ".XXXXXX";
+    std::vector<char> pathBuffer(temporaryPath.begin(), temporaryPath.end());
+    pathBuffer.push_back('\0');
+    int descriptor = mkstemp(pathBuffer.data());
+    if (descriptor < 0) {
+        fprintf(stderr, "lzhpack: cannot create '%s': %s\n", options->archivePath, strerror(errno));
+        return 0;
+    }
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(descriptor, 0666 & ~mask);
+    FILE *archive = fdopen(descriptor, "wb");
+    if (archive == NULL) {
+        close(descriptor);
+        unlink(pathBuffer.data());
+        fprintf(stderr, "lzhpack: cannot write '%s': %s\n", options->archivePath, strerror(errno));
+        return 0;
+    }
+    EncoderSettings settings = DefaultEncoderSettings();
+    int ok = 1;
+    for (size_t i = 0; ok && i < members.size(); i++)
+        ok = WriteMember(archive, members[i], options, &settings);
+    if (ok && fputc(0, archive) == EOF)
+        ok = 0;
+    if (fflush(archive) != 0 || ferror(archive))
+        ok = 0;
+    if (fclose(archive) != 0)
+        ok = 0;
+    if (ok && rename(pathBuffer.data(), options->archivePath) != 0) {
+        fprintf(stderr, "lzhpack: cannot put the archive at '%s': %s\n", options->archivePath,
+                strerror(errno));
+        ok = 0;
+    }
+    if (!ok) {
+        unlink(pathBuffer.data());
+        fprintf(stderr, "lzhpack: '%s' was not written\n", options->archivePath);
+    }
+    return ok;
+}
+
+}  // namespace
 
 int RunCreate(int argc, char **argv)
 {
-    (void)argc;
-    (void)argv;
-    fprintf(stderr, "lzhpack: create is not available in this build\n");
-    return 2;
+    CreateOptions options;
+    if (!ParseCreateOptions(argc, argv, &options))
+        return 2;
+    std::vector<PlannedMember> members;
+    if (!PlanArchive(&options, &members)) {
+        fprintf(stderr, "lzhpack: '%s' was not written\n", options.archivePath);
+        return 1;
+    }
+    return WriteArchive(&options, members) ? 0 : 1;
 }

@@ -1,0 +1,23 @@
+// The "-lh5-" compressor: LZ77 over the 8 KiB dictionary with a parse that
+// minimises the coded size, and Huffman blocks whose boundaries follow the
+// data's statistics.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+#include <vector>
+
+// Knobs of the compressor; DefaultEncoderSettings gives the packer's own.
+struct EncoderSettings {
+    int chainDepth;    // hash-chain candidates examined per position
+    int niceLength;    // a match this long is taken without weighing others
+    int chunkSize;     // bytes parsed at a time; blocks are made of chunks
+    int refinePasses;  // parses of a chunk with a code model made from the previous parse
+};
+
+EncoderSettings DefaultEncoderSettings(void);
+
+// Appends the "-lh5-" stream of data[0..size) to packed. Empty data gives an
+// empty stream. Blocks hold at most 65,535 codes.
+void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings,
+               std::vector<uint8_t> *packed);
