@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Builds everything and starts the installer under Wine.
+#   With $DISPLAY set: the installer runs on that display until you close it.
+#   Without one: it runs in a private Xvfb; a screenshot of the splash is
+#   saved to build/run-screenshot.png and the installer is closed again.
+# The Wine prefix is build/wine-run (made on first use, kept between runs so
+# that an installation can be tried across starts); the program-group
+# converter grpconv.exe is placed in its Windows directory.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/build.sh
+
+export WINEPREFIX="$root/build/wine-run"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+installer="$root/build/win32/KestSetup.exe"
+
+xvfb_pid=""
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+
+if [ -z "${DISPLAY:-}" ]; then
+  # A free display number for a private X server.
+  n=90
+  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  trap cleanup EXIT
+  sleep 1
+fi
+
+if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
+  echo "run: making the Wine prefix $WINEPREFIX (once)"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+cp "$root/build/win32/grpconv.exe" "$WINEPREFIX/drive_c/windows/"
+
+if [ -z "$xvfb_pid" ]; then
+  echo "run: starting the installer on $DISPLAY"
+  wine "$installer"
+  exit 0
+fi
+
+echo "run: no display; starting the installer in Xvfb on $DISPLAY"
+wine "$installer" &
+wine_pid=$!
+window=""
+for _ in $(seq 1 60); do
+  window=$(xdotool search --onlyvisible --name '^KestDemo$' 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  sleep 0.5
+done
+if [ -z "$window" ]; then
+  echo "run: the installer's window did not appear" >&2
+  exit 1
+fi
+sleep 1
+shot="$root/build/run-screenshot.png"
+import -window root "$shot"
+echo "run: screenshot of the splash saved to $shot"
+xdotool windowfocus "$window" key Escape
+status=0
+wait "$wine_pid" || status=$?
+echo "run: installer closed (exit code $status)"
