@@ -17,10 +17,10 @@ enum {
 EncoderSettings DefaultEncoderSettings(void)
 {
     EncoderSettings settings;
-    settings.chainDepth = 96;
-    settings.niceLength = 160;
+    settings.chainDepth = 48;
+    settings.niceLength = 128;
     settings.chunkSize = 16384;
-    settings.refinePasses = 1;
+    settings.refinePasses = 0;
     return settings;
 }
 
@@ -199,7 +199,7 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     MatchFinder *finder = (MatchFinder *)malloc(sizeof(MatchFinder));
     if (finder == NULL)
         abort();
-    StartMatchFinder(finder, data, size, settings->chainDepth);
+    StartMatchFinder(finder, data, size, settings->chainDepth, settings->niceLength);
     BitWriter writer;
     StartBitWriter(&writer, packed);
 
@@ -228,6 +228,8 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         CountTokens(asPart, &partStats);
         // The chunk as a block of its own, with codes fitted to it.
         PlanBlock(&partStats, alonePlan);
+        alone = asPart;
+        aloneStats = partStats;
         RefineChunk(data, start, end, &matches, settings->refinePasses, &state, &alone,
                     &aloneStats, alonePlan);
 

@@ -35,10 +35,5 @@ struct Lh5Token {
 // bits of the distance (1..13).
 static inline int PositionCode(unsigned distance)
 {
-    int code = 0;
-    while (distance != 0) {
-        code++;
-        distance >>= 1;
-    }
-    return code;
+    return distance == 0 ? 0 : 32 - __builtin_clz(distance);
 }

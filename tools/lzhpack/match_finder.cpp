@@ -4,29 +4,76 @@
 
 #include <string.h>
 
-// Hash of the three bytes at p (the caller checks that they exist).
+// Hashes of the three and four bytes at p (the caller checks that they
+// exist).
 static inline uint32_t HashThree(const uint8_t *p)
 {
     uint32_t value = (uint32_t)p[0] << 16 | (uint32_t)p[1] << 8 | p[2];
     return (value * 2654435761u) >> (32 - MatchHashBits);
 }
 
-// Links position into its hash chain when three bytes are left there.
+static inline uint32_t HashFour(const uint8_t *p)
+{
+    uint32_t value;
+    memcpy(&value, p, 4);
+    return (value * 2654435761u) >> (32 - MatchHashBits);
+}
+
+static inline int IsLittleEndian(void)
+{
+    const uint16_t probe = 1;
+    uint8_t first;
+    memcpy(&first, &probe, 1);
+    return first == 1;
+}
+
+// How many bytes, up to limit, a and b have in common at their start.
+// Compares eight bytes at a time while that many are left.
+static inline int CommonPrefixLength(const uint8_t *a, const uint8_t *b, int limit)
+{
+    int length = 0;
+    while (length + 8 <= limit) {
+        uint64_t wordA, wordB;
+        memcpy(&wordA, a + length, 8);
+        memcpy(&wordB, b + length, 8);
+        uint64_t difference = wordA ^ wordB;
+        if (difference != 0) {
+            // The first differing byte is the lowest one in memory order.
+            if (IsLittleEndian())
+                return length + (__builtin_ctzll(difference) >> 3);
+            break;
+        }
+        length += 8;
+    }
+    while (length < limit && a[length] == b[length])
+        length++;
+    return length;
+}
+
+// Records position as the latest of its 3-byte hash, and links it into
+// the chain of its 4-byte hash when four bytes are left there.
 static inline void InsertPosition(MatchFinder *finder, size_t position)
 {
     if (position + 3 > finder->size)
         return;
-    uint32_t hash = HashThree(finder->data + position);
+    const uint8_t *bytes = finder->data + position;
+    finder->latestOfThree[HashThree(bytes)] = (int32_t)position;
+    if (position + 4 > finder->size)
+        return;
+    uint32_t hash = HashFour(bytes);
     finder->previous[position & (MatchChainSize - 1)] = finder->head[hash];
     finder->head[hash] = (int32_t)position;
 }
 
-void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size, int chainDepth)
+void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size, int chainDepth,
+                      int niceLength)
 {
+    finder->niceLength = niceLength < MinMatchLength ? MinMatchLength : niceLength;
     finder->data = data;
     finder->size = size;
     finder->nextInsert = 0;
     finder->chainDepth = chainDepth < 1 ? 1 : chainDepth;
+    memset(finder->latestOfThree, 0xFF, sizeof finder->latestOfThree);
     memset(finder->head, 0xFF, sizeof finder->head);
     memset(finder->previous, 0xFF, sizeof finder->previous);
 }
@@ -39,33 +86,50 @@ void SkipMatchPositions(MatchFinder *finder, size_t end)
     }
 }
 
+// Stores a match longer than every earlier one of this search.
+static inline void AddPair(MatchPair *pairs, int *found, int length, uint32_t distance)
+{
+    if (*found == MaxMatchPairs)
+        (*found)--;  // the longer match takes the last slot
+    pairs[*found].length = (uint16_t)length;
+    pairs[*found].distance = (uint16_t)distance;
+    (*found)++;
+}
+
 int FindMatches(MatchFinder *finder, size_t position, int maxLength, MatchPair *pairs)
 {
     SkipMatchPositions(finder, position);
     int found = 0;
     if (maxLength >= MinMatchLength && position + 3 <= finder->size) {
         const uint8_t *current = finder->data + position;
-        // The chain entry of a position more than the dictionary back may
-        // have been reused, so the walk stops at the dictionary's edge.
+        // Entries more than the dictionary back may have been reused, so
+        // every candidate is checked against the dictionary's edge.
         size_t oldest = position > DictionarySize ? position - DictionarySize : 0;
-        int32_t candidate = finder->head[HashThree(current)];
         int bestLength = MinMatchLength - 1;
+
+        // The nearest 3-byte match, which the 4-byte chains do not see.
+        int32_t nearest = finder->latestOfThree[HashThree(current)];
+        if (nearest >= 0 && (size_t)nearest >= oldest) {
+            const uint8_t *earlier = finder->data + nearest;
+            int length = CommonPrefixLength(earlier, current, maxLength);
+            if (length >= MinMatchLength) {
+                AddPair(pairs, &found, length, (uint32_t)(position - (size_t)nearest - 1));
+                bestLength = length;
+            }
+        }
+
+        int32_t candidate = position + 4 <= finder->size ? finder->head[HashFour(current)] : -1;
         int depth = finder->chainDepth;
-        while (candidate >= 0 && (size_t)candidate >= oldest && depth-- > 0) {
+        while (bestLength < maxLength && bestLength < finder->niceLength && candidate >= 0 &&
+               (size_t)candidate >= oldest && depth-- > 0) {
             const uint8_t *earlier = finder->data + candidate;
             if (earlier[bestLength] == current[bestLength] && earlier[0] == current[0]) {
-                int length = 0;
-                while (length < maxLength && earlier[length] == current[length])
-                    length++;
+                int length = CommonPrefixLength(earlier, current, maxLength);
                 if (length > bestLength) {
+                    if (bestLength < GoodMatchLength && length >= GoodMatchLength)
+                        depth >>= 2;
                     bestLength = length;
-                    if (found == MaxMatchPairs)
-                        found--;  // the longer match takes the last slot
-                    pairs[found].length = (uint16_t)length;
-                    pairs[found].distance = (uint16_t)(position - (size_t)candidate - 1);
-                    found++;
-                    if (length >= maxLength)
-                        break;
+                    AddPair(pairs, &found, length, (uint32_t)(position - (size_t)candidate - 1));
                 }
             }
             int32_t next = finder->previous[candidate & (MatchChainSize - 1)];

@@ -1,5 +1,6 @@
 // Finds earlier occurrences of the bytes at a position within the
-// "-lh5-" dictionary, with hash chains over 3-byte prefixes.
+// "-lh5-" dictionary: the nearest 3-byte match from a table of the latest
+// positions, longer ones from hash chains over 4-byte prefixes.
 #pragma once
 
 #include <stddef.h>
@@ -9,7 +10,8 @@ enum {
     MatchHashBits = 15,
     MatchHashSize = 1 << MatchHashBits,
     MatchChainSize = 16384,  // a power of two at least twice the dictionary
-    MaxMatchPairs = 64       // most (length, distance) pairs reported for one position
+    MaxMatchPairs = 64,      // most (length, distance) pairs reported for one position
+    GoodMatchLength = 32
 };
 
 // A match of the bytes at the current position: length bytes equal to
@@ -24,13 +26,18 @@ struct MatchFinder {
     size_t size;
     size_t nextInsert;  // every position below this is in the chains
     int chainDepth;     // candidates examined per search
-    int32_t head[MatchHashSize];
+    int niceLength;     // a match this long ends the search
+    int32_t latestOfThree[MatchHashSize];  // newest position of each 3-byte hash
+    int32_t head[MatchHashSize];           // newest position of each 4-byte hash chain
     int32_t previous[MatchChainSize];
 };
 
 // Prepares finder to search data[0..size). chainDepth bounds the work per
-// position (at least 1).
-void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size, int chainDepth);
+// position (at least 1); once a match of niceLength bytes is found, the
+// search stops, and after one of GoodMatchLength bytes it looks at a quarter
+// of the remaining candidates only.
+void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size, int chainDepth,
+                      int niceLength);
 
 // Finds matches for the bytes at position, which must be the next position
 // not yet in the chains; the position is then added. A match is at most
