@@ -1,0 +1,26 @@
+// Program-wide state of the archive reader that the -lh5- decoder shares:
+// the decoder takes its input through ArchiveCursor and PackedRemaining and
+// leaves its output in WindowBuffer, which is also its dictionary.
+#pragma once
+
+#include <stdint.h>
+
+enum {
+    WindowSize = 8192,        // block size and dictionary size
+    WindowMask = WindowSize - 1
+};
+
+// Next unread byte of the archive.
+extern const uint8_t *ArchiveCursor;
+
+// Packed bytes of the current member not yet read.
+extern uint32_t PackedRemaining;
+
+// The block buffer; its content must survive from one block to the next
+// because the decoder's matches refer back into it.
+extern uint8_t WindowBuffer[WindowSize];
+
+// Messages shown during the current ExtractArchive call that mean some
+// member was not written whole and sound (the decoder's "Bad table"
+// included). Informational messages do not count.
+extern uint32_t ArchiveFaults;

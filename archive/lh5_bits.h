@@ -1,0 +1,76 @@
+// The decoder's bit reader. Bits are taken from each byte most significant
+// first. Up to 64 bits are held, the next one in bit 63 of the window, so
+// that one refill serves a whole literal or match; the bytes that a 16-bit
+// look-ahead reader would have read so far are worked out from the bits
+// consumed (SyncArchiveCursor).
+#pragma once
+
+#include <stdint.h>
+#include <string.h>
+
+typedef struct BitReader {
+    uint64_t window;        // next bits, the next one in bit 63; below the
+                            // held bits it may hold copies of bytes to come
+    uint32_t held;          // bits of window that are loaded (57 to 63 after a refill)
+    const uint8_t *next;    // next byte to load
+} BitReader;
+
+extern BitReader Bits;               // the reader between calls
+extern const uint8_t *PackedStart;   // the member's first packed byte
+extern const uint8_t *PackedEnd;     // one past its last packed byte
+extern uint64_t PaddingBytes;        // zero bytes loaded past PackedEnd
+
+enum { RefilledBits = 57 };          // a refill leaves at least this many held
+
+// Loads bytes one at a time into Bits, zeros past PackedEnd, until more
+// than 56 bits are held.
+void RefillBitsSlowly(void);
+
+// Makes at least RefilledBits bits available: eight bytes in one load while
+// they lie before PackedEnd (any bits below the held ones are the same
+// bytes, so OR-ing them in again changes nothing).
+static inline void RefillBits(BitReader *bits)
+{
+    if (bits->held > 56)
+        return;
+    if (PackedEnd - bits->next >= 8) {
+        uint64_t word;
+        memcpy(&word, bits->next, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        word = __builtin_bswap64(word);
+#endif
+        bits->window |= word >> bits->held;
+        bits->next += (63 - bits->held) >> 3;
+        bits->held |= 56;
+    } else {
+        // Near the end only. Through the global, so that no caller's local
+        // reader has its address taken and leaves the registers.
+        Bits = *bits;
+        RefillBitsSlowly();
+        *bits = Bits;
+    }
+}
+
+// The next n bits (1 to 32) without consuming them.
+static inline uint32_t PeekBits(const BitReader *bits, unsigned n)
+{
+    return (uint32_t)(bits->window >> (64 - n));
+}
+
+// Consumes n bits (0 to held).
+static inline void DropBits(BitReader *bits, unsigned n)
+{
+    bits->window <<= n;
+    bits->held -= n;
+}
+
+// Starts reading at ArchiveCursor, PackedRemaining bytes.
+void InitBits(void);
+
+// Returns the next n bits of Bits (0 to 16; 0 gives 0) and consumes them.
+uint16_t GetBits(unsigned n);
+
+// Sets ArchiveCursor and PackedRemaining to where the 16-bit look-ahead
+// reader would stand: it reads two bytes at the start and then one byte
+// whenever a consumed bit was not yet loaded, never past the packed size.
+void SyncArchiveCursor(void);

@@ -1,0 +1,82 @@
+// The decoder's code tables and the reading of a block header.
+//
+// Each block of an -lh5- stream starts with a 16-bit count of
+// character/length codes, then the code lengths of the pre-tree (which
+// codes the character code lengths), of the character/length code and of
+// the position code. A code is decoded by a lookup of its first table-width
+// bits; longer codes continue in a binary tree whose nodes are numbered
+// upward from the size of the alphabet.
+#pragma once
+
+#include <stdint.h>
+
+enum {
+    NumCharCodes = 510,        // 0-255 literal bytes, 256-509 match lengths 3-256
+    NumPosCodes = 14,          // position codes: distances 0 to 8191
+    NumPreCodes = 19,          // codes of the character code lengths
+    CharTableBits = 12,
+    AuxTableBits = 8,
+    CharTableSize = 1 << CharTableBits,
+    AuxTableSize = 1 << AuxTableBits,
+    TreeLinkCount = 2 * NumCharCodes - 1,  // 1019
+    MaxCodeLength = 16,
+    MatchLengthBias = 253,     // a code c >= 256 copies c - 253 bytes
+    BlockCountBits = 16,
+    PreCountBits = 5,
+    CharCountBits = 9,
+    PosCountBits = 4,
+    PreTreeSpecialIndex = 3,   // after the third pre-tree length, a 2-bit zero run
+    NoSpecialIndex = -1,
+
+    // The fast tables hold, per lookup index, the code's symbol with its
+    // length (length << SymbolBits | symbol) or a tree node (TreeEntry | node).
+    CharSymbolBits = 9,
+    AuxSymbolBits = 8,
+    TreeEntry = 0x8000
+};
+
+extern uint16_t BlockRemaining;                 // codes left in the current block
+extern uint8_t CharLengths[NumCharCodes];
+extern uint16_t CharTable[CharTableSize];       // symbol, or tree node >= 510
+extern uint8_t AuxLengths[NumPreCodes];         // pre-tree, then position code
+extern uint16_t AuxTable[AuxTableSize];
+extern uint16_t TreeLeft[TreeLinkCount];
+extern uint16_t TreeRight[TreeLinkCount];
+extern uint16_t CharFast[CharTableSize];        // CharTable joined with CharLengths
+extern uint16_t AuxFast[AuxTableSize];          // AuxTable joined with AuxLengths
+
+// Reads a block header from Bits: the block count into BlockRemaining and
+// the three code tables, showing "Bad table" for a set of lengths that is
+// not one complete code.
+void ReadBlockHeader(void);
+
+// Builds table (2^tableBits entries) and the tree links for the code whose
+// nchar lengths are given: canonical codes, shorter first and, within a
+// length, in increasing symbol order. Shows "Bad table" when the lengths do
+// not form exactly one complete code or lengthsSound is 0; such a table is
+// still built as far as it can be without overlapping codes, so it never
+// writes outside table or past the last tree link, and every walk from it
+// ends within MaxCodeLength bits. Lengths above MaxCodeLength are set to 0.
+void MakeTable(unsigned nchar, uint8_t *lengths, unsigned tableBits, uint16_t *table,
+               int lengthsSound);
+
+// Reads the pre-tree's (nn = 19, 5-bit count, special index 3) or the
+// position code's (nn = 14, 4-bit count, no special index) lengths into
+// AuxLengths and builds AuxTable and AuxFast.
+void ReadAuxLengths(unsigned nn, unsigned countBits, int specialIndex);
+
+// Reads the character/length code lengths with the pre-tree and builds
+// CharTable and CharFast.
+void ReadCharLengths(void);
+
+// Walks a code's tree from node, testing window bit firstBit first and then
+// the bits below it, down to bit 48, the last of the 16-bit look-ahead.
+// Returns the symbol reached (below nchar). Trees built by MakeTable end
+// within those bits; a walk that did not would give symbol 0.
+static inline unsigned WalkTree(unsigned node, uint64_t window, unsigned firstBit,
+                                unsigned nchar)
+{
+    for (unsigned bit = firstBit; node >= nchar && bit >= 48; bit--)
+        node = ((window >> bit) & 1) ? TreeRight[node] : TreeLeft[node];
+    return node < nchar ? node : 0;
+}
