@@ -1,0 +1,191 @@
+// The packer's "-lh5-" streams decoded by the installer's own decoder: the
+// same bytes come back, every packed byte is consumed, and no message is
+// shown. Inputs cover the stream's special forms and many generated files.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "archive/archive_state.h"
+#include "archive/lh5_decoder.h"
+#include "tests/unit/packer/capture_support.h"
+#include "tools/lzhpack/lh5_encoder.h"
+
+namespace {
+
+typedef std::vector<uint8_t> Bytes;
+
+uint32_t NextRandom(uint32_t *state)
+{
+    uint32_t x = *state;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    *state = x;
+    return x;
+}
+
+// Decodes size bytes from packed as the extractor does: blocks of 8192 in
+// WindowBuffer. Reports where the cursor ended.
+Bytes DecodeWithInstallerDecoder(const Bytes &packed, size_t size, size_t *consumed)
+{
+    Bytes output;
+    ArchiveCursor = packed.data();
+    PackedRemaining = (uint32_t)packed.size();
+    DecodeStart();
+    size_t left = size;
+    while (left != 0) {
+        uint16_t count = (uint16_t)(left < WindowSize ? left : WindowSize);
+        DecodeBytes(count, WindowBuffer);
+        output.insert(output.end(), WindowBuffer, WindowBuffer + count);
+        left -= count;
+    }
+    *consumed = (size_t)(ArchiveCursor - packed.data());
+    return output;
+}
+
+// Packs data and checks the decoder's view of it.
+void ExpectRoundTrip(const Bytes &data, const char *what, const EncoderSettings *settings = NULL)
+{
+    EncoderSettings defaults = DefaultEncoderSettings();
+    Bytes packed;
+    EncodeLh5(data.data(), data.size(), settings != NULL ? settings : &defaults, &packed);
+    CapturedMessages.clear();
+    size_t consumed = 0;
+    Bytes decoded = DecodeWithInstallerDecoder(packed, data.size(), &consumed);
+    ASSERT_EQ(decoded.size(), data.size()) << what;
+    EXPECT_TRUE(decoded == data) << what << ": decoded bytes differ";
+    EXPECT_EQ(consumed, packed.size()) << what << ": the cursor must end on the next header";
+    EXPECT_TRUE(CapturedMessages.empty()) << what << ": " << (CapturedMessages.empty() ? "" : CapturedMessages[0]);
+}
+
+Bytes RandomBytes(size_t size, uint32_t seed)
+{
+    Bytes data(size);
+    for (size_t i = 0; i < size; i++)
+        data[i] = (uint8_t)NextRandom(&seed);
+    return data;
+}
+
+TEST(Lh5RoundTrip, EmptyInputGivesAnEmptyStream)
+{
+    EncoderSettings settings = DefaultEncoderSettings();
+    Bytes packed;
+    EncodeLh5(NULL, 0, &settings, &packed);
+    EXPECT_TRUE(packed.empty());
+}
+
+TEST(Lh5RoundTrip, SingleCodeFormsOfTheCharacterAndPositionTrees)
+{
+    ExpectRoundTrip(Bytes{0x41}, "one byte: one character code, no position code");
+    ExpectRoundTrip(Bytes{0x41, 0x42}, "two literals: no position code");
+    ExpectRoundTrip(Bytes(300, 0x41), "a run: literal, then matches at distance 0");
+    ExpectRoundTrip(Bytes(256 + 1, 0), "a run of zeros one longer than a match");
+}
+
+TEST(Lh5RoundTrip, SizesAroundTheWindowAndBlockSizes)
+{
+    for (size_t size : {8191u, 8192u, 8193u, 16384u, 65535u, 65536u, 65537u}) {
+        Bytes text;
+        const char *words[] = {"level ", "door ", "key ", "the ", "gate ", "monster ", "\r\n"};
+        uint32_t seed = (uint32_t)size;
+        while (text.size() < size) {
+            const char *word = words[NextRandom(&seed) % 7];
+            text.insert(text.end(), word, word + strlen(word));
+        }
+        text.resize(size);
+        ExpectRoundTrip(text, ("text of " + std::to_string(size) + " bytes").c_str());
+        ExpectRoundTrip(RandomBytes(size, (uint32_t)size), ("random " + std::to_string(size)).c_str());
+    }
+}
+
+TEST(Lh5RoundTrip, MatchesReachTheWholeDictionary)
+{
+    // Random 8192-byte blocks repeated: only a match 8192 bytes back (the
+    // largest distance, 8191) finds the repeat.
+    Bytes block = RandomBytes(8192, 77);
+    Bytes data;
+    for (int i = 0; i < 4; i++)
+        data.insert(data.end(), block.begin(), block.end());
+    EncoderSettings settings = DefaultEncoderSettings();
+    Bytes packed;
+    EncodeLh5(data.data(), data.size(), &settings, &packed);
+    EXPECT_LT(packed.size(), 8192u + 8192u / 4) << "the repeats must be coded as far matches";
+    ExpectRoundTrip(data, "8 KiB period");
+}
+
+TEST(Lh5RoundTrip, BlocksNeverHoldMoreThan65535Codes)
+{
+    // Random bytes are nearly all literals: with the largest chunks the
+    // first block is (nearly) full, and its 16-bit count field never says 0
+    // (65,536 to the decoder).
+    Bytes data = RandomBytes(3 * 65535, 5);
+    EncoderSettings settings = DefaultEncoderSettings();
+    settings.chunkSize = 1 << 20;  // larger than a block may be: cut to 65535
+    Bytes packed;
+    EncodeLh5(data.data(), data.size(), &settings, &packed);
+    ASSERT_GE(packed.size(), 2u);
+    int firstCount = packed[0] << 8 | packed[1];
+    EXPECT_NE(firstCount, 0);
+    EXPECT_GE(firstCount, 65000);
+    ExpectRoundTrip(data, "large chunks", &settings);
+}
+
+TEST(Lh5RoundTrip, RefinedAndShallowSettingsStayDecodable)
+{
+    Bytes data;
+    uint32_t seed = 9;
+    for (int i = 0; i < 60000; i++)
+        data.push_back((uint8_t)("abcabdxyz"[NextRandom(&seed) % 9]));
+    EncoderSettings settings = DefaultEncoderSettings();
+    settings.refinePasses = 2;
+    ExpectRoundTrip(data, "two refine passes", &settings);
+    settings.chainDepth = 1;
+    settings.niceLength = 3;
+    settings.chunkSize = 1000;
+    settings.refinePasses = 0;
+    ExpectRoundTrip(data, "shallow search, small chunks", &settings);
+}
+
+// Generated inputs: pieces of runs, text, noise, and copies of earlier
+// pieces at distances near and beyond the dictionary, of many sizes.
+Bytes GeneratedInput(uint32_t seed)
+{
+    Bytes data;
+    size_t target = NextRandom(&seed) % 50000;
+    while (data.size() < target) {
+        uint32_t kind = NextRandom(&seed) % 5;
+        size_t length = 1 + NextRandom(&seed) % 3000;
+        if (kind == 0) {
+            data.insert(data.end(), length, (uint8_t)NextRandom(&seed));
+        } else if (kind == 1) {
+            for (size_t i = 0; i < length; i++)
+                data.push_back((uint8_t)NextRandom(&seed));
+        } else if (kind == 2) {
+            for (size_t i = 0; i < length; i++)
+                data.push_back((uint8_t)('a' + NextRandom(&seed) % 6));
+        } else if (!data.empty()) {
+            size_t distance = 1 + NextRandom(&seed) % (kind == 3 ? 8192 : 9000);
+            if (distance > data.size())
+                distance = data.size();
+            size_t from = data.size() - distance;
+            for (size_t i = 0; i < length; i++)
+                data.push_back(data[from + i]);
+        }
+    }
+    data.resize(target);
+    return data;
+}
+
+TEST(Lh5RoundTrip, GeneratedInputsComeBackWhole)
+{
+    for (uint32_t seed = 1; seed <= 150; seed++) {
+        Bytes data = GeneratedInput(seed * 2654435761u);
+        ExpectRoundTrip(data, ("generated input " + std::to_string(seed)).c_str());
+        if (HasFatalFailure() || HasNonfatalFailure())
+            break;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Archives made by "lzhpack create" extracted by the peers lhasa and bsdtar,
+# byte for byte equal to their inputs, with the header layout the installer
+# reads; and the create verb's refusals, which must leave no archive behind.
+#
+# usage: peer_crosscheck.sh LZHPACK WORKDIR
+set -u
+lzhpack=$1
+work=$2
+here=$(cd "$(dirname "$0")" && pwd)
+layout="python3 $here/archive_layout.py"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+rm -rf "$work" && mkdir -p "$work/in" || exit 1
+cd "$work" || exit 1
+
+# Inputs: sizes around the window and the block limits, runs, text, noise.
+python3 - <<'PY'
+import random
+r = random.Random(1234)
+def put(name, data):
+    open("in/" + name, "wb").write(data)
+put("empty.bin", b"")
+put("one.bin", b"K")
+put("two.bin", b"KD")
+words = [b"level ", b"door ", b"key ", b"the ", b"monster ", b"gate ", b"\r\n"]
+text = b"".join(r.choice(words) for _ in range(400000))
+for n in (8191, 8192, 8193):
+    put("text%d.txt" % n, text[:n])
+    put("random%d.bin" % n, bytes(r.getrandbits(8) for _ in range(n)))
+put("runs.bin", b"".join(bytes([r.getrandbits(8)]) * r.randint(1, 700) for _ in range(3000)))
+put("zeros.bin", bytes(300000))
+put("text.txt", text[:700000])
+block = bytes(r.getrandbits(8) for _ in range(8192))
+put("period8192.bin", block * 6)
+mixed = bytearray()
+while len(mixed) < 2 * 1024 * 1024:
+    kind = r.randint(0, 3)
+    n = r.randint(100, 20000)
+    if kind == 0:
+        mixed += bytes([r.getrandbits(8)]) * n
+    elif kind == 1:
+        mixed += bytes(r.getrandbits(8) for _ in range(n // 8))
+    elif kind == 2:
+        mixed += text[r.randint(0, 300000):][:n]
+    else:
+        start = max(0, len(mixed) - r.randint(1, 8192))
+        mixed += mixed[start:start + n]
+put("mixed2mb.bin", bytes(mixed[:2 * 1024 * 1024]))
+PY
+
+# Each input in an archive of its own, then all of them in one.
+for file in in/*; do
+  name=$(basename "$file")
+  archive="single-$name.lzh"
+  if ! "$lzhpack" create --quiet "$archive" "$file"; then fail "create $name"; continue; fi
+  $layout "$archive" --members 1 --crc-from in >/dev/null || fail "layout of $archive"
+  rm -rf out && mkdir out
+  (cd out && lhasa -xq "../$archive" >/dev/null 2>&1)
+  cmp -s "$file" "out/$name" || fail "lhasa extracts $name differently"
+  # bsdtar refuses "-lh5-" data under 8 bytes (its own fault): tiny files
+  # are left to lhasa.
+  if [ "$(stat -c %s "$file")" -ge 16 ]; then
+    rm -rf out && mkdir out
+    (cd out && bsdtar -xf "../$archive" 2>/dev/null)
+    cmp -s "$file" "out/$name" || fail "bsdtar extracts $name differently"
+  fi
+done
+
+"$lzhpack" create --quiet all.lzh in || fail "create from a folder"
+count=$(ls in | wc -l)
+$layout all.lzh --members "$count" --crc-from in >/dev/null || fail "layout of all.lzh"
+rm -rf out && mkdir out && (cd out && lhasa -xq ../all.lzh >/dev/null 2>&1)
+diff -r in out >/dev/null || fail "lhasa extracts the folder archive differently"
+
+# Compression is real: text and runs shrink to well under half.
+size_of() { stat -c %s "$1"; }
+[ "$(size_of single-text.txt.lzh)" -lt $(( $(size_of in/text.txt) / 3 )) ] || fail "text does not shrink"
+[ "$(size_of single-zeros.bin.lzh)" -lt 3000 ] || fail "zeros do not shrink"
+
+# --allow-stored keeps noise as "-lh0-"; without it every member is -lh5-.
+"$lzhpack" create --quiet --allow-stored stored.lzh in/random8193.bin in/text8192.txt || fail "create --allow-stored"
+$layout stored.lzh --allow-stored | grep -q 'random8193.bin *-lh0-' || fail "noise not stored as -lh0-"
+$layout stored.lzh --allow-stored | grep -q 'text8192.txt *-lh5-' || fail "text not packed with --allow-stored"
+rm -rf out && mkdir out && (cd out && lhasa -xq ../stored.lzh >/dev/null 2>&1)
+cmp -s in/random8193.bin out/random8193.bin || fail "lhasa extracts the stored member differently"
+
+# Refusals: a clear message, exit status 1, and no archive (an existing one
+# stays as it was).
+expect_refusal() {
+  local what=$1; shift
+  printf 'old archive' > refused.lzh
+  if "$lzhpack" create --quiet refused.lzh "$@" 2>refusal.txt; then
+    fail "$what: accepted"
+  elif [ "$(cat refused.lzh)" != "old archive" ]; then
+    fail "$what: the existing archive was changed"
+  elif [ ! -s refusal.txt ]; then
+    fail "$what: no message"
+  fi
+  ls refused.lzh.* >/dev/null 2>&1 && fail "$what: a temporary file was left behind"
+}
+expect_refusal "missing file" in/one.bin in/no-such-file
+long=$(printf 'n%.0s' $(seq 1 231))
+mkdir -p names && : > "names/$long"
+expect_refusal "name of 231 bytes" "names/$long"
+: > 'names/back\slash'
+expect_refusal "backslash in a name" 'names/back\slash'
+: > 'names/CON.txt'
+expect_refusal "device name" names/CON.txt
+expect_refusal "more members than allowed" --max-members 2 in/one.bin in/two.bin in/empty.bin
+mkdir -p nested/sub && : > nested/file.txt
+expect_refusal "a folder inside the folder" nested
+mkdir -p dup && : > dup/KEY.DAT && : > dup/key.dat
+expect_refusal "names equal but for case" dup
+"$lzhpack" create --quiet --max-members 3 three.lzh in/one.bin in/two.bin in/empty.bin || fail "three members within a limit of 3"
+grep -q 'more than the 2 members' <("$lzhpack" create --quiet --max-members 2 x.lzh in/one.bin in/two.bin in/empty.bin 2>&1) \
+  || fail "the member limit's message"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "peer cross-check passed"
