@@ -1,0 +1,79 @@
+// The header walk used without extraction (listing, removal), the method
+// test and the name check.
+#include <gtest/gtest.h>
+
+#include "archive/archive_header.h"
+#include "tests/unit/archive/archive_builder.h"
+#include "tests/unit/archive/capture_support.h"
+
+TEST(ReadArchiveEntry, WalksMembersWithTheirFieldsAndEndsAtTheMark)
+{
+    MemberPlan first = StoredMember("readme.txt", PatternBytes(33, 1));
+    MemberPlan second = PackedMember("-lh5-", "game.exe", Bytes{9, 8, 7, 6}, PatternBytes(1000, 2));
+    second.extended = {Bytes{0x00, 0x12, 0x34}};
+    Bytes archive = BuildArchive({first, second});
+    SupportEvents.clear();
+
+    uint32_t offset = 0;
+    ArchiveEntry entry;
+    ASSERT_EQ(ReadArchiveEntry(archive.data(), (uint32_t)archive.size(), &offset, &entry), 1);
+    EXPECT_STREQ(entry.name, "readme.txt");
+    EXPECT_STREQ(entry.method, "-lh0-");
+    EXPECT_EQ(entry.packedSize, 33u);
+    EXPECT_EQ(entry.unpackedSize, 33u);
+    EXPECT_EQ(entry.storedCrc, ReferenceCrc(PatternBytes(33, 1)));
+    EXPECT_EQ(entry.headerSize, 10 + 25);
+    EXPECT_EQ(entry.packedOffset, 2u + 35u);
+    EXPECT_EQ(offset, 2u + 35u + 33u);
+
+    uint32_t secondStart = offset;
+    ASSERT_EQ(ReadArchiveEntry(archive.data(), (uint32_t)archive.size(), &offset, &entry), 1);
+    EXPECT_STREQ(entry.name, "game.exe");
+    EXPECT_EQ(entry.packedSize, 5u + 4u);
+    EXPECT_EQ(entry.extendedCount, 1);
+    EXPECT_EQ(entry.extendedSize, 5u);
+    EXPECT_EQ(entry.firstExtendedSize, 5);
+    EXPECT_EQ(entry.dataOffset, secondStart + 2 + 33 + 5);
+    EXPECT_EQ(entry.unpackedSize, 1000u);
+    EXPECT_EQ(entry.storedCrc, ReferenceCrc(PatternBytes(1000, 2)));
+
+    ASSERT_EQ(ReadArchiveEntry(archive.data(), (uint32_t)archive.size(), &offset, &entry), 0);
+    EXPECT_EQ(offset, archive.size());
+    EXPECT_TRUE(SupportEvents.empty());
+}
+
+TEST(ReadArchiveEntry, NameIsCutAtAZeroByte)
+{
+    Bytes archive = BuildArchive({StoredMember(std::string("a\0../../x", 9), Bytes{1})});
+    uint32_t offset = 0;
+    ArchiveEntry entry;
+    ASSERT_EQ(ReadArchiveEntry(archive.data(), (uint32_t)archive.size(), &offset, &entry), 1);
+    EXPECT_STREQ(entry.name, "a");
+}
+
+TEST(AcceptedMethod, OnlyStoredAndTheTwoLh5Methods)
+{
+    const char *accepted[] = {"-lh0-", "-lh4-", "-lh5-"};
+    const char *refused[] = {"-lh6-", "-lh7-", "-lhd-", "-lz5-", "xlh5-", "-lh5x", "-LH5-"};
+    ArchiveEntry entry = {};
+    for (const char *method : accepted) {
+        memcpy(entry.method, method, 6);
+        EXPECT_EQ(AcceptedMethod(&entry), method[3]) << method;
+    }
+    for (const char *method : refused) {
+        memcpy(entry.method, method, 6);
+        EXPECT_EQ(AcceptedMethod(&entry), 0) << method;
+    }
+}
+
+TEST(IsPlainMemberName, RefusesWhatLeavesTheFolder)
+{
+    const char *plain[] = {"kestdemo.exe", "data/level1.dat", "data\\level1.dat", "a..b", ".hidden",
+                           "x.", "..x", "x/.y"};
+    for (const char *name : plain)
+        EXPECT_TRUE(IsPlainMemberName(name)) << name;
+    const char *unsafe[] = {"..", "../x", "x/..", "x/../y", "x\\..\\y", "/etc/passwd", "\\windows",
+                            "C:\\x", "c:x", "name:stream", ". .", ".. ", "dir/.../file"};
+    for (const char *name : unsafe)
+        EXPECT_FALSE(IsPlainMemberName(name)) << name;
+}

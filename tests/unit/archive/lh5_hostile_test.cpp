@@ -1,0 +1,176 @@
+// Streams whose counts and lengths the format does not bound: every one
+// shows "Bad table", stays inside the tables and tree links (checked by
+// AddressSanitizer), reads nothing past the packed bytes and ends.
+#include <gtest/gtest.h>
+
+#include "tests/unit/archive/capture_support.h"
+#include "tests/unit/archive/decode_helpers.h"
+#include "tests/unit/archive/lh5_stream_builder.h"
+
+using Strings = std::vector<std::string>;
+
+class Lh5HostileTest : public ::testing::Test {
+protected:
+    void SetUp() override { SupportEvents.clear(); }
+};
+
+static void PutOneCodeForm(BitWriter &bits, unsigned countBits, unsigned code)
+{
+    PutBits(bits, 0, countBits);
+    PutBits(bits, code, countBits);
+}
+
+// The standard pre-tree of the stream builder, written by hand: 19 lengths
+// (13 of 4, 6 of 5), with the 2-bit zero count after the third.
+static void PutStandardPreTree(BitWriter &bits)
+{
+    std::vector<uint8_t> lengths(19, 4);
+    for (unsigned i = 13; i < 19; i++)
+        lengths[i] = 5;
+    PutAuxLengths(bits, lengths, 5, 3);
+}
+
+static CodeBook StandardPreCodes()
+{
+    std::vector<uint8_t> lengths(19, 4);
+    for (unsigned i = 13; i < 19; i++)
+        lengths[i] = 5;
+    return MakeCodeBook(lengths);
+}
+
+TEST_F(Lh5HostileTest, PreTreeCountAbove19)
+{
+    BitWriter bits;
+    PutBits(bits, 10, 16);
+    PutAuxLengths(bits, std::vector<uint8_t>(31, 5), 5, 3);  // 31 lengths for 19 codes
+    PutOneCodeForm(bits, 9, 'A');
+    PutOneCodeForm(bits, 4, 0);
+    EXPECT_EQ(DecodeStream(StreamBytes(bits), 10).output, Bytes(10, 'A'));
+    EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
+}
+
+TEST_F(Lh5HostileTest, PositionCountAbove14)
+{
+    BitWriter bits;
+    PutBits(bits, 10, 16);
+    PutOneCodeForm(bits, 5, 0);
+    PutOneCodeForm(bits, 9, 'B');
+    PutAuxLengths(bits, std::vector<uint8_t>(15, 4), 4, -1);  // 15 lengths for 14 codes
+    EXPECT_EQ(DecodeStream(StreamBytes(bits), 10).output, Bytes(10, 'B'));
+    EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
+}
+
+TEST_F(Lh5HostileTest, CharacterCountAndZeroRunsPast510)
+{
+    CodeBook pre = StandardPreCodes();
+    for (int variant = 0; variant < 2; variant++) {
+        SupportEvents.clear();
+        BitWriter bits;
+        PutBits(bits, 10, 16);
+        PutStandardPreTree(bits);
+        if (variant == 0) {
+            // 511 lengths: 'C' gets 1 bit, 'D' 1 bit, the rest zeros.
+            PutBits(bits, 511, 9);
+            for (unsigned i = 0; i < 511; i++) {
+                unsigned code = (i == 'C' || i == 'D') ? 1 + 2 : 0;
+                PutBits(bits, pre.codes[code], pre.lengths[code]);
+            }
+        } else {
+            // 510 lengths, but a run of 531 zeros comes first.
+            PutBits(bits, 510, 9);
+            PutBits(bits, pre.codes[2], pre.lengths[2]);
+            PutBits(bits, 511, 9);
+        }
+        PutOneCodeForm(bits, 4, 0);
+        for (int i = 0; i < 10; i++)
+            PutBits(bits, i % 2, 1);
+        DecodeRun run = DecodeStream(StreamBytes(bits), 10);
+        EXPECT_EQ(run.output.size(), 10u);
+        EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"}) << variant;
+        if (variant == 0)
+            EXPECT_EQ(run.output, Bytes({'C', 'D', 'C', 'D', 'C', 'D', 'C', 'D', 'C', 'D'}));
+    }
+}
+
+TEST_F(Lh5HostileTest, OverfullCodeThatWrapsToLookComplete)
+{
+    // Four position codes of 1 bit fill the code space twice over; in 16
+    // bits the sum wraps to 0 as a complete code's does.
+    // The character code: 'x' and the match of length 3, one bit each.
+    BitWriter bits;
+    PutBits(bits, 4, 16);
+    PutStandardPreTree(bits);
+    CodeBook pre = StandardPreCodes();
+    PutBits(bits, 257, 9);
+    for (unsigned i = 0; i < 257; i++) {
+        unsigned code = (i == 'x' || i == 256) ? 3 : 0;
+        PutBits(bits, pre.codes[code], pre.lengths[code]);
+    }
+    PutAuxLengths(bits, {1, 1, 1, 1}, 4, -1);
+    // 'x', match of 3 at position code 0 (bit 0), match at code 1 (bit 1), 'x'.
+    PutBits(bits, 0, 1);
+    PutBits(bits, 1, 1);
+    PutBits(bits, 0, 1);
+    PutBits(bits, 1, 1);
+    PutBits(bits, 1, 1);
+    PutBits(bits, 0, 1);
+    DecodeRun run = DecodeStream(StreamBytes(bits), 8);
+    EXPECT_EQ(run.output, Bytes(8, 'x'));
+    EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
+}
+
+TEST_F(Lh5HostileTest, UnaryLengthRunningPastSixteenBits)
+{
+    BitWriter bits;
+    PutBits(bits, 3, 16);
+    PutOneCodeForm(bits, 5, 0);
+    PutOneCodeForm(bits, 9, 'E');
+    PutBits(bits, 2, 4);          // two position lengths
+    PutBits(bits, 7, 3);          // the first: 7 and then ones without end
+    PutBits(bits, 0xFFFFF, 20);
+    PutBits(bits, 1, 3);
+    DecodeRun run = DecodeStream(StreamBytes(bits), 3);
+    EXPECT_EQ(run.output, Bytes(3, 'E'));
+    EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
+}
+
+TEST_F(Lh5HostileTest, OneCodeFormsOutsideTheirAlphabets)
+{
+    // A character code of 511 and a position code of 15 do not exist: the
+    // table gives code 0 (the byte 0) and distance 0 instead.
+    BitWriter bits;
+    PutBits(bits, 5, 16);
+    PutOneCodeForm(bits, 5, 25);   // pre-tree code 25 of 19: unused here
+    PutOneCodeForm(bits, 9, 511);
+    PutOneCodeForm(bits, 4, 15);
+    DecodeRun run = DecodeStream(StreamBytes(bits), 5);
+    EXPECT_EQ(run.output, Bytes(5, 0));
+    EXPECT_EQ(EventsOf("message: "), (Strings{"Bad table", "Bad table", "Bad table"}));
+}
+
+TEST_F(Lh5HostileTest, AllLengthsZeroIsNoCode)
+{
+    CodeBook pre = StandardPreCodes();
+    BitWriter bits;
+    PutBits(bits, 4, 16);
+    PutStandardPreTree(bits);
+    PutBits(bits, 3, 9);
+    for (int i = 0; i < 3; i++)
+        PutBits(bits, pre.codes[0], pre.lengths[0]);
+    PutOneCodeForm(bits, 4, 0);
+    DecodeRun run = DecodeStream(StreamBytes(bits), 4);
+    EXPECT_EQ(run.output.size(), 4u);
+    EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
+}
+
+TEST_F(Lh5HostileTest, RandomStreamsEndAndStayInBounds)
+{
+    for (uint32_t seed = 1; seed <= 300; seed++) {
+        SupportEvents.clear();
+        Bytes stream = PatternBytes(1 + seed * 7 % 700, seed);
+        DecodeRun run = DecodeStream(stream, 20000);
+        ASSERT_EQ(run.output.size(), 20000u) << seed;
+        ASSERT_LE(run.cursorAtEnd, stream.size()) << seed;
+        ASSERT_EQ(run.cursorAtEnd + run.remainingAtEnd, stream.size()) << seed;
+    }
+}
