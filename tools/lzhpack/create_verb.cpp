@@ -2,7 +2,9 @@
 // level-1 LHA archive of "-lh5-" members, the form the installer unpacks.
 // Every input is checked before anything is written, and the archive is
 // written under a temporary name and renamed only when complete, so a
-// failure never leaves a partial archive behind.
+// failure never leaves a partial archive behind. Members are packed on
+// several threads at once (each member on its own, so the archive's bytes
+// do not depend on the number of threads) and written in their order.
 #include <dirent.h>
 #include <errno.h>
 #include <stdio.h>
@@ -13,7 +15,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/lzhpack/lh5_encoder.h"
@@ -25,11 +29,14 @@
 
 namespace {
 
+enum { MaxJobs = 8 };
+
 struct CreateOptions {
     const char *archivePath;
     long maxMembers;     // -1: no limit
     int allowStored;     // members that do not shrink may be "-lh0-"
     int quiet;
+    int jobs;            // threads packing members at once
     char **inputs;
     int inputCount;
 };
@@ -44,10 +51,12 @@ struct PlannedMember {
 void PrintCreateUsage(void)
 {
     fprintf(stderr,
-            "usage: lzhpack create [--max-members N] [--allow-stored] [--quiet] ARCHIVE FILE...|FOLDER\n"
+            "usage: lzhpack create [--max-members N] [--allow-stored] [--jobs N] [--quiet]\n"
+            "                      ARCHIVE FILE...|FOLDER\n"
             "  Packs the files (or every file of FOLDER) as \"-lh5-\" members of a level-1\n"
             "  LHA archive. --max-members refuses more than N members; --allow-stored keeps\n"
-            "  files that do not shrink as \"-lh0-\" members.\n");
+            "  files that do not shrink as \"-lh0-\" members; --jobs packs N members at\n"
+            "  once (default: one per processor, at most 8).\n");
 }
 
 // Reads the options; returns 0 on a usage error (already reported).
@@ -56,6 +65,8 @@ int ParseCreateOptions(int argc, char **argv, CreateOptions *options)
     options->maxMembers = -1;
     options->allowStored = 0;
     options->quiet = 0;
+    unsigned processors = std::thread::hardware_concurrency();
+    options->jobs = processors == 0 ? 1 : processors > MaxJobs ? MaxJobs : (int)processors;
     int i = 0;
     for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; i++) {
         const char *option = argv[i];
@@ -76,6 +87,15 @@ int ParseCreateOptions(int argc, char **argv, CreateOptions *options)
                 return 0;
             }
             options->maxMembers = value;
+        } else if (strcmp(option, "--jobs") == 0) {
+            char *end = NULL;
+            long value = i + 1 < argc ? strtol(argv[i + 1], &end, 10) : 0;
+            if (i + 1 >= argc || end == argv[i + 1] || *end != '\0' || value < 1 || value > MaxJobs) {
+                fprintf(stderr, "lzhpack: --jobs wants a number from 1 to %d\n", (int)MaxJobs);
+                return 0;
+            }
+            options->jobs = (int)value;
+            i++;
         } else if (strcmp(option, "--allow-stored") == 0) {
             options->allowStored = 1;
         } else if (strcmp(option, "--quiet") == 0) {
@@ -207,32 +227,47 @@ int ReadMemberData(const PlannedMember &member, std::vector<uint8_t> *data)
     return 1;
 }
 
-// Packs one member and writes its header and data to archive.
-int WriteMember(FILE *archive, const PlannedMember &member, const CreateOptions *options,
-                const EncoderSettings *settings)
+// One member packed and ready to be written.
+struct PackedMember {
+    int ready;              // 1 when packing succeeded
+    char methodCharacter;
+    uint16_t crc;
+    std::vector<uint8_t> body;  // the packed data, or the file itself for "-lh0-"
+};
+
+// Reads and packs one member. Reports its own failures; returns 0 on one.
+int PackMember(const PlannedMember &member, const CreateOptions *options, const EncoderSettings *settings,
+               PackedMember *packed)
 {
     std::vector<uint8_t> data;
     if (!ReadMemberData(member, &data))
         return 0;
-    std::vector<uint8_t> packed;
-    EncodeLh5(data.data(), data.size(), settings, &packed);
-
-    MemberHeaderFields fields;
-    fields.methodCharacter = '5';
-    const std::vector<uint8_t> *body = &packed;
-    if (options->allowStored && packed.size() >= data.size() && !data.empty()) {
-        fields.methodCharacter = '0';
-        body = &data;
+    packed->crc = MemberCrc16(data.data(), data.size());
+    packed->methodCharacter = '5';
+    EncodeLh5(data.data(), data.size(), settings, &packed->body);
+    if (options->allowStored && packed->body.size() >= data.size() && !data.empty()) {
+        packed->methodCharacter = '0';
+        packed->body.swap(data);
     }
-    if (body->size() > 0xFFFFFFFFu) {
+    if (packed->body.size() > 0xFFFFFFFFu) {
         fprintf(stderr, "lzhpack: '%s' packs to more than 4 GiB\n", member.path.c_str());
         return 0;
     }
-    fields.packedSize = (uint32_t)body->size();
+    packed->ready = 1;
+    return 1;
+}
+
+// Writes one packed member's header and data to archive.
+int WritePackedMember(FILE *archive, const PlannedMember &member, const PackedMember &packed,
+                      const CreateOptions *options)
+{
+    MemberHeaderFields fields;
+    fields.methodCharacter = packed.methodCharacter;
+    fields.packedSize = (uint32_t)packed.body.size();
     fields.unpackedSize = member.size;
     fields.timeStamp = member.timeStamp;
     fields.name = member.name.c_str();
-    fields.crc = MemberCrc16(data.data(), data.size());
+    fields.crc = packed.crc;
 
     uint8_t header[MaxLevel1HeaderBytes];
     size_t headerSize = BuildMemberHeader(&fields, header, sizeof header);
@@ -241,7 +276,7 @@ int WriteMember(FILE *archive, const PlannedMember &member, const CreateOptions 
         return 0;
     }
     if (fwrite(header, 1, headerSize, archive) != headerSize ||
-        (!body->empty() && fwrite(body->data(), 1, body->size(), archive) != body->size())) {
+        (!packed.body.empty() && fwrite(packed.body.data(), 1, packed.body.size(), archive) != packed.body.size())) {
         fprintf(stderr, "lzhpack: writing the archive failed: %s\n", strerror(errno));
         return 0;
     }
@@ -249,6 +284,39 @@ int WriteMember(FILE *archive, const PlannedMember &member, const CreateOptions 
         printf("%-20s %10u -> %10u  -lh%c-\n", member.name.c_str(), member.size, fields.packedSize,
                fields.methodCharacter);
     return 1;
+}
+
+// Packs every member, options->jobs at a time: each thread takes the next
+// member not yet taken, until all are packed or one has failed. Returns 1
+// when every member is ready.
+int PackAllMembers(const CreateOptions *options, const std::vector<PlannedMember> &members,
+                   std::vector<PackedMember> *packed)
+{
+    packed->assign(members.size(), PackedMember());
+    for (size_t i = 0; i < packed->size(); i++)
+        (*packed)[i].ready = 0;
+    std::atomic<size_t> nextMember(0);
+    std::atomic<int> failed(0);
+    const EncoderSettings settings = DefaultEncoderSettings();
+    auto worker = [&]() {
+        for (;;) {
+            size_t index = nextMember.fetch_add(1);
+            if (index >= members.size() || failed.load())
+                return;
+            if (!PackMember(members[index], options, &settings, &(*packed)[index]))
+                failed.store(1);
+        }
+    };
+    int threadCount = options->jobs;
+    if ((size_t)threadCount > members.size())
+        threadCount = members.empty() ? 1 : (int)members.size();
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threadCount; t++)
+        helpers.emplace_back(worker);
+    worker();
+    for (size_t t = 0; t < helpers.size(); t++)
+        helpers[t].join();
+    return !failed.load();
 }
 
 // Writes every member and the end marker to the temporary file, then puts
@@ -273,10 +341,10 @@ int WriteArchive(const CreateOptions *options, const std::vector<PlannedMember> 
         fprintf(stderr, "lzhpack: cannot write '%s': %s\n", options->archivePath, strerror(errno));
         return 0;
     }
-    EncoderSettings settings = DefaultEncoderSettings();
-    int ok = 1;
+    std::vector<PackedMember> packed;
+    int ok = PackAllMembers(options, members, &packed);
     for (size_t i = 0; ok && i < members.size(); i++)
-        ok = WriteMember(archive, members[i], options, &settings);
+        ok = WritePackedMember(archive, members[i], packed[i], options);
     if (ok && fputc(0, archive) == EOF)
         ok = 0;
     if (fflush(archive) != 0 || ferror(archive))

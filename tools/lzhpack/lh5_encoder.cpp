@@ -17,7 +17,7 @@ enum {
 EncoderSettings DefaultEncoderSettings(void)
 {
     EncoderSettings settings;
-    settings.chainDepth = 48;
+    settings.chainDepth = 32;
     settings.niceLength = 128;
     settings.chunkSize = 16384;
     settings.refinePasses = 0;
@@ -230,8 +230,12 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         PlanBlock(&partStats, alonePlan);
         alone = asPart;
         aloneStats = partStats;
-        RefineChunk(data, start, end, &matches, settings->refinePasses, &state, &alone,
-                    &aloneStats, alonePlan);
+        // The first chunk was parsed under a guessed model: parse it once
+        // more under its own codes.
+        int passes = settings->refinePasses;
+        if (block->tokens.empty() && passes < 1)
+            passes = 1;
+        RefineChunk(data, start, end, &matches, passes, &state, &alone, &aloneStats, alonePlan);
 
         int merged = 0;
         if (!block->tokens.empty() && block->tokens.size() + asPart.size() <= MaxBlockCodes) {

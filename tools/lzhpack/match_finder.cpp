@@ -4,8 +4,8 @@
 
 #include <string.h>
 
-// Hashes of the three and four bytes at p (the caller checks that they
-// exist).
+// Hashes of the three, four and ChainPrefixBytes bytes at p (the caller
+// checks that they exist).
 static inline uint32_t HashThree(const uint8_t *p)
 {
     uint32_t value = (uint32_t)p[0] << 16 | (uint32_t)p[1] << 8 | p[2];
@@ -17,6 +17,16 @@ static inline uint32_t HashFour(const uint8_t *p)
     uint32_t value;
     memcpy(&value, p, 4);
     return (value * 2654435761u) >> (32 - MatchHashBits);
+}
+
+static inline uint32_t HashChainPrefix(const uint8_t *p)
+{
+    uint32_t low;
+    uint16_t high;
+    memcpy(&low, p, 4);
+    memcpy(&high, p + 4, 2);
+    uint64_t value = (uint64_t)low | (uint64_t)high << 32;
+    return (uint32_t)((value * 0x9E3779B97F4A7C15ull) >> (64 - MatchHashBits));
 }
 
 static inline int IsLittleEndian(void)
@@ -50,8 +60,8 @@ static inline int CommonPrefixLength(const uint8_t *a, const uint8_t *b, int lim
     return length;
 }
 
-// Records position as the latest of its 3-byte hash, and links it into
-// the chain of its 4-byte hash when four bytes are left there.
+// Records position as the latest of its 3- and 4-byte hashes, and links
+// it into the chain of its longer prefix when those bytes are there.
 static inline void InsertPosition(MatchFinder *finder, size_t position)
 {
     if (position + 3 > finder->size)
@@ -60,7 +70,10 @@ static inline void InsertPosition(MatchFinder *finder, size_t position)
     finder->latestOfThree[HashThree(bytes)] = (int32_t)position;
     if (position + 4 > finder->size)
         return;
-    uint32_t hash = HashFour(bytes);
+    finder->latestOfFour[HashFour(bytes)] = (int32_t)position;
+    if (position + ChainPrefixBytes > finder->size)
+        return;
+    uint32_t hash = HashChainPrefix(bytes);
     finder->previous[position & (MatchChainSize - 1)] = finder->head[hash];
     finder->head[hash] = (int32_t)position;
 }
@@ -74,6 +87,7 @@ void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size, int
     finder->nextInsert = 0;
     finder->chainDepth = chainDepth < 1 ? 1 : chainDepth;
     memset(finder->latestOfThree, 0xFF, sizeof finder->latestOfThree);
+    memset(finder->latestOfFour, 0xFF, sizeof finder->latestOfFour);
     memset(finder->head, 0xFF, sizeof finder->head);
     memset(finder->previous, 0xFF, sizeof finder->previous);
 }
@@ -107,18 +121,28 @@ int FindMatches(MatchFinder *finder, size_t position, int maxLength, MatchPair *
         size_t oldest = position > DictionarySize ? position - DictionarySize : 0;
         int bestLength = MinMatchLength - 1;
 
-        // The nearest 3-byte match, which the 4-byte chains do not see.
+        // The nearest 3- and 4-byte matches, which the chains do not see.
         int32_t nearest = finder->latestOfThree[HashThree(current)];
         if (nearest >= 0 && (size_t)nearest >= oldest) {
-            const uint8_t *earlier = finder->data + nearest;
-            int length = CommonPrefixLength(earlier, current, maxLength);
+            int length = CommonPrefixLength(finder->data + nearest, current, maxLength);
             if (length >= MinMatchLength) {
                 AddPair(pairs, &found, length, (uint32_t)(position - (size_t)nearest - 1));
                 bestLength = length;
             }
         }
+        if (position + 4 <= finder->size && bestLength < maxLength) {
+            int32_t nearestFour = finder->latestOfFour[HashFour(current)];
+            if (nearestFour >= 0 && (size_t)nearestFour >= oldest && nearestFour != nearest) {
+                int length = CommonPrefixLength(finder->data + nearestFour, current, maxLength);
+                if (length > bestLength) {
+                    AddPair(pairs, &found, length, (uint32_t)(position - (size_t)nearestFour - 1));
+                    bestLength = length;
+                }
+            }
+        }
 
-        int32_t candidate = position + 4 <= finder->size ? finder->head[HashFour(current)] : -1;
+        int32_t candidate =
+            position + ChainPrefixBytes <= finder->size ? finder->head[HashChainPrefix(current)] : -1;
         int depth = finder->chainDepth;
         while (bestLength < maxLength && bestLength < finder->niceLength && candidate >= 0 &&
                (size_t)candidate >= oldest && depth-- > 0) {

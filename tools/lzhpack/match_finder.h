@@ -1,17 +1,19 @@
 // Finds earlier occurrences of the bytes at a position within the
-// "-lh5-" dictionary: the nearest 3-byte match from a table of the latest
-// positions, longer ones from hash chains over 4-byte prefixes.
+// "-lh5-" dictionary: the nearest 3- and 4-byte matches from tables of the
+// latest positions, longer ones from hash chains over 6-byte prefixes (so
+// that a chain holds few candidates that end in a short match).
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 
 enum {
-    MatchHashBits = 15,
+    MatchHashBits = 14,
     MatchHashSize = 1 << MatchHashBits,
     MatchChainSize = 16384,  // a power of two at least twice the dictionary
     MaxMatchPairs = 64,      // most (length, distance) pairs reported for one position
-    GoodMatchLength = 32
+    GoodMatchLength = 32,
+    ChainPrefixBytes = 6     // bytes a chain's positions have in common (hash collisions aside)
 };
 
 // A match of the bytes at the current position: length bytes equal to
@@ -28,7 +30,8 @@ struct MatchFinder {
     int chainDepth;     // candidates examined per search
     int niceLength;     // a match this long ends the search
     int32_t latestOfThree[MatchHashSize];  // newest position of each 3-byte hash
-    int32_t head[MatchHashSize];           // newest position of each 4-byte hash chain
+    int32_t latestOfFour[MatchHashSize];   // newest position of each 4-byte hash
+    int32_t head[MatchHashSize];           // newest position of each chain
     int32_t previous[MatchChainSize];
 };
 
