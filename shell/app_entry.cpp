@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
+#include "resources/resource_ids.h"
 #include "shell/main_window.h"
 #include "shell/shell_state.h"
 #include "shell/splash_paint.h"
@@ -12,8 +13,6 @@
 // Together these identify a running copy of the installer.
 static const char SetupClassName[] = "BrevaldSetup";
 static const char SetupWindowTitle[] = "KestDemo";
-
-enum { ClassIconId = 100 };
 
 // Plays the WAVE resource of that name from memory, once, in the
 // background. Returns the result of sndPlaySoundA, or 0 when the resource
@@ -41,7 +40,7 @@ static ATOM RegisterSetupClass(void)
     windowClass.style = 0;
     windowClass.lpfnWndProc = SetupWndProc;
     windowClass.hInstance = AppInstance;
-    windowClass.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(ClassIconId));
+    windowClass.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_SETUP_ICON));
     windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     windowClass.hbrBackground = NULL;  // the splash covers the whole client area
     windowClass.lpszClassName = SetupClassName;

@@ -1,0 +1,79 @@
+#include "install/driver_update.h"
+
+#include <windows.h>
+
+#include "install/driver_version.h"
+#include "shell/program_constants.h"
+#include "shell/support.h"
+#include "shell/text_format.h"
+#include "system/settings.h"
+
+static const char DriverFileName[] = "MGLDIB.DRV";
+
+// Reads the most significant file-version word of the driver at path.
+// Returns 1, or 0 after logging why the version cannot be read.
+static int ReadDriverVersion(const char *path, uint32_t *fileVersionMS)
+{
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0) {
+        SetupLog("No version info available");
+        return 0;
+    }
+    void *record = HeapAlloc(GetProcessHeap(), 0, size);
+    if (record == NULL) {
+        SetupLog("Out of Memory!");
+        return 0;
+    }
+    VS_FIXEDFILEINFO *fixed = NULL;
+    UINT fixedLength = 0;
+    int found = GetFileVersionInfoA(path, handle, size, record) &&
+                VerQueryValueA(record, "\\", (void **)&fixed, &fixedLength) && fixed != NULL &&
+                fixedLength != 0;
+    if (found)
+        *fileVersionMS = fixed->dwFileVersionMS;
+    else
+        SetupLog("Version information not available");
+    HeapFree(GetProcessHeap(), 0, record);
+    return found;
+}
+
+// Copies the unpacked driver over the system one. A failed copy is logged,
+// never reported as an update.
+static int CopyDriver(const char *unpacked, const char *installed)
+{
+    if (CopyFileA(unpacked, installed, FALSE))
+        return 1;
+    SetupLog("unable to copy the MGLDIB.DRV");
+    return 0;
+}
+
+int UpdateDisplayDriver(void)
+{
+    char installed[PathBufferSize] = "";
+    char unpacked[PathBufferSize];
+    UINT length = GetSystemDirectoryA(installed, sizeof installed);
+    if (length == 0 || length >= sizeof installed)
+        return 0;
+    CopyText(unpacked, sizeof unpacked, InstallFolder);
+    if (!AppendPath(installed, sizeof installed, DriverFileName) ||
+        !AppendPath(unpacked, sizeof unpacked, DriverFileName))
+        return 0;
+
+    OFSTRUCT exists;
+    if (OpenFile(installed, &exists, OF_EXIST) == HFILE_ERROR) {
+        if (!CopyDriver(unpacked, installed))
+            return 0;
+    } else {
+        uint32_t fileVersionMS;
+        if (!ReadDriverVersion(installed, &fileVersionMS))
+            return 0;
+        if (DriverNeedsReplacing(fileVersionMS)) {
+            if (!CopyDriver(unpacked, installed))
+                return 0;
+            SetupLog("updated the MGLDIB.DRV");
+        }
+    }
+    DeleteFileA(unpacked);
+    return 1;
+}

@@ -1,0 +1,107 @@
+#include "install/folder_dialog.h"
+
+#include <shlobj.h>
+
+#include "install/folder_entry.h"
+#include "install/game_data.h"
+#include "resources/resource_ids.h"
+#include "shell/program_constants.h"
+#include "shell/support.h"
+#include "shell/text_format.h"
+#include "shell/window_support.h"
+#include "system/settings.h"
+
+enum {
+    FolderFieldLimit = 260,
+    // Besides the game's files, the install folder must hold the names of
+    // the folder probe ("QOLT.INI") and of the driver ("MGLDIB.DRV").
+    LongestInstallName = 10
+};
+
+// Frees a shell item identifier list with the shell's allocator.
+static void FreeItemIdList(LPITEMIDLIST list)
+{
+    IMalloc *allocator = NULL;
+    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator != NULL) {
+        allocator->Free(list);
+        allocator->Release();
+    }
+}
+
+static INT_PTR OnInitDialog(HWND dialog)
+{
+    char prompt[MessageTextSize];
+    CenterOnMainWindow(dialog);
+    FormatText(prompt, sizeof prompt, "Enter the folder to install %s in.", GameDisplayName);
+    SetDlgItemTextA(dialog, IDC_FOLDER_PROMPT, prompt);
+    SendDlgItemMessageA(dialog, IDC_FOLDER_FIELD, EM_LIMITTEXT, FolderFieldLimit, 0);
+    SetDlgItemTextA(dialog, IDC_FOLDER_FIELD, ProposedFolder);
+    SendDlgItemMessageA(dialog, IDC_FOLDER_FIELD, EM_SETSEL, 0, -1);
+    SetFocus(GetDlgItem(dialog, IDC_FOLDER_FIELD));
+    return FALSE;  // the focus is set
+}
+
+// Stores the entry in InstallFolder and ends the dialog, or tells the user
+// why the entry cannot be used and leaves the dialog open with it.
+static INT_PTR OnOkay(HWND dialog)
+{
+    // One byte more than the field takes, so that nothing typed is cut.
+    char entry[FolderFieldLimit + 1];
+    GetDlgItemTextA(dialog, IDC_FOLDER_FIELD, entry, sizeof entry);
+
+    size_t longestName = LongestGameFileName();
+    if (longestName < LongestInstallName)
+        longestName = LongestInstallName;
+    FolderVerdict verdict =
+        AcceptFolderEntry(entry, longestName, InstallFolder, sizeof InstallFolder);
+    if (verdict != FolderAccepted) {
+        unsigned greatest = (unsigned)LongestFolderText(longestName, sizeof InstallFolder) - 1;
+        MessageBoxFormat(FolderVerdictMessage(verdict), greatest);
+        SetFocus(GetDlgItem(dialog, IDC_FOLDER_FIELD));
+        return TRUE;
+    }
+    EndDialog(dialog, 1);
+    return TRUE;
+}
+
+// Lets the user pick a folder with the shell's browser and puts its path
+// into the field; the dialog stays open.
+static INT_PTR OnBrowse(HWND dialog)
+{
+    char folder[PathBufferSize];
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = dialog;
+    browse.pidlRoot = NULL;
+    browse.pszDisplayName = folder;
+    browse.lpszTitle = "Brevald Game Setup";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    if (chosen == NULL)
+        return FALSE;
+    if (SHGetPathFromIDListA(chosen, folder))
+        SetDlgItemTextA(dialog, IDC_FOLDER_FIELD, folder);
+    FreeItemIdList(chosen);
+    return FALSE;
+}
+
+INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    (void)lParam;
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            return OnOkay(dialog);
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        case IDC_FOLDER_BROWSE:
+            return OnBrowse(dialog);
+        }
+        break;
+    }
+    return FALSE;
+}

@@ -1,0 +1,39 @@
+#include "install/game_data.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "archive/archive_header.h"
+#include "shell/shell_state.h"
+
+const uint8_t *LockGameData(uint32_t *size)
+{
+    HRSRC found = FindResourceA(AppInstance, "GAMEDATA", "MYDATA");
+    if (found == NULL)
+        return NULL;
+    HGLOBAL loaded = LoadResource(AppInstance, found);
+    if (loaded == NULL)
+        return NULL;
+    const uint8_t *archive = (const uint8_t *)LockResource(loaded);
+    if (archive == NULL)
+        return NULL;
+    *size = SizeofResource(AppInstance, found);
+    return archive;
+}
+
+size_t LongestGameFileName(void)
+{
+    uint32_t size;
+    const uint8_t *archive = LockGameData(&size);
+    if (archive == NULL)
+        return 0;
+    size_t longest = 0;
+    uint32_t offset = 0;
+    ArchiveEntry entry;
+    while (ReadArchiveEntry(archive, size, &offset, &entry) == 1) {
+        size_t length = strlen(entry.name);
+        if (length > longest)
+            longest = length;
+    }
+    return longest;
+}

@@ -1,0 +1,71 @@
+#include "system/program_group.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "shell/program_constants.h"
+#include "shell/support.h"
+#include "shell/text_format.h"
+#include "system/settings.h"
+
+static const char GroupName[] = "Brevald";
+static const char GroupFileName[] = "SETUP.INI";
+static const char ConverterCommand[] = "grpconv -o";
+static const char GroupFolder[] = "Start Menu\\Programs\\Brevald";
+static const char ShortcutExtension[] = ".LNK";
+
+// The group description: four CR LF lines. "groupX" is literal text.
+static const char GroupFileFormat[] =
+    "[progman.groups]\r\n"
+    "groupX=%s\r\n"
+    "[groupX]\r\n"
+    "\"%s\",\"%s\",,,,\"%s\"\r\n";
+
+// Room for the longest text: 74 characters of the format and the names,
+// and two paths of at most 259 characters each.
+enum { GroupFileSize = 74 + 2 * PathBufferSize };
+
+int CreateProgramGroup(void)
+{
+    char groupFile[PathBufferSize] = "";
+    UINT length = GetWindowsDirectoryA(groupFile, sizeof groupFile);
+    if (length == 0 || length >= sizeof groupFile ||
+        !AppendPath(groupFile, sizeof groupFile, GroupFileName))
+        return 0;
+
+    HFILE file = _lcreat(groupFile, 0);
+    if (file == HFILE_ERROR)
+        return 0;
+
+    // The shortcut runs the game by its short path; when the short form
+    // cannot be had, the long path (quoted, so spaces are safe) serves.
+    char gamePath[PathBufferSize];
+    char shortGamePath[PathBufferSize];
+    CopyText(gamePath, sizeof gamePath, InstallFolder);
+    AppendPath(gamePath, sizeof gamePath, GameExeName);
+    DWORD shortLength = GetShortPathNameA(gamePath, shortGamePath, sizeof shortGamePath);
+    if (shortLength == 0 || shortLength >= sizeof shortGamePath)
+        CopyText(shortGamePath, sizeof shortGamePath, gamePath);
+
+    char text[GroupFileSize];
+    size_t textLength = FormatText(text, sizeof text, GroupFileFormat, GroupName,
+                                   GameDisplayName, shortGamePath, InstallFolder);
+    _lwrite(file, text, (UINT)textLength);
+    _lclose(file);
+
+    return (int)WinExec(ConverterCommand, SW_HIDE);
+}
+
+int DeleteShortcut(void)
+{
+    char shortcut[PathBufferSize] = "";
+    UINT length = GetWindowsDirectoryA(shortcut, sizeof shortcut);
+    if (length == 0 || length >= sizeof shortcut ||
+        !AppendPath(shortcut, sizeof shortcut, GroupFolder) ||
+        !AppendPath(shortcut, sizeof shortcut, GameDisplayName) ||
+        strlen(shortcut) + sizeof ShortcutExtension > sizeof shortcut)
+        return 0;
+    strcat(shortcut, ShortcutExtension);
+    GetShortPathNameA(shortcut, shortcut, sizeof shortcut);
+    return DeleteFileA(shortcut);
+}

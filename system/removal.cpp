@@ -1,0 +1,93 @@
+// Removal of the installed demo: only the files the installation put into
+// the install folder are deleted, so that a demo installed into a folder of
+// the user's (or a drive's root) takes nothing of theirs with it.
+#include "system/removal.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "archive/archive_header.h"
+#include "install/game_data.h"
+#include "shell/program_constants.h"
+#include "shell/shell_state.h"
+#include "shell/support.h"
+#include "shell/text_format.h"
+#include "system/program_group.h"
+#include "system/settings.h"
+
+// Whether name is the name of a member of the game archive, compared
+// without regard to case as Windows compares file names.
+static int IsGameFileName(const char *name)
+{
+    uint32_t size;
+    const uint8_t *archive = LockGameData(&size);
+    if (archive == NULL)
+        return 0;
+    uint32_t offset = 0;
+    ArchiveEntry entry;
+    while (ReadArchiveEntry(archive, size, &offset, &entry) == 1) {
+        if (lstrcmpiA(entry.name, name) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+// Deletes the game's files directly inside InstallFolder (not those of any
+// subfolder, not the user's own), then the folder itself when that left it
+// empty. Returns 0 when there is no folder or it cannot be listed, else 1,
+// whatever could or could not be deleted.
+static int DeleteInstallFolder(void)
+{
+    if (InstallFolder[0] == '\0')
+        return 0;
+
+    // Every path below is the folder text followed directly by a name, so
+    // the folder must end in a backslash or the search would reach beside it.
+    char folder[PathBufferSize];
+    CopyText(folder, sizeof folder, InstallFolder);
+    size_t folderLength = strlen(folder);
+    if (folder[folderLength - 1] != '\\') {
+        if (folderLength + 2 > sizeof folder)
+            return 0;
+        folder[folderLength++] = '\\';
+        folder[folderLength] = '\0';
+    }
+
+    char path[PathBufferSize];
+    if (FormatText(path, sizeof path, "%s*.*", folder) != folderLength + 3)
+        return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        if (!IsGameFileName(found.cFileName))
+            continue;
+        // A name that does not fit beside the folder cannot be one we wrote.
+        if (FormatText(path, sizeof path, "%s%s", folder, found.cFileName) !=
+            folderLength + strlen(found.cFileName))
+            continue;
+        DeleteFileA(path);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+
+    // Fails, and leaves the folder, while anything is left in it.
+    RemoveDirectoryA(folder);
+    return 1;
+}
+
+int RemoveDemo(void)
+{
+    char question[MessageTextSize];
+    FormatText(question, sizeof question, "Remove %s from computer?", GameDisplayName);
+    if (MessageBoxA(MainWindow, question, MessageCaption, MB_YESNO) == IDNO)
+        return 0;
+    if (!DeleteInstallFolder())
+        return 0;
+    ForgetInstallFolder();
+    DeleteShortcut();
+    InstallFolder[0] = '\0';
+    return 1;
+}
