@@ -4,13 +4,17 @@
 # files; the files total more than the installer's free-space figure; the
 # driver's version as exiftool reads it; and the folder check's refusals.
 #
-# usage: game_archive_check.sh ARCHIVE GAME_FOLDER CHECK_TOOL LZHPACK WORKDIR
+# The sample is made reproducibly: the generator, run again in another time
+# zone, writes the same files, and they pack to the same archive bytes.
+#
+# usage: game_archive_check.sh ARCHIVE GAME_FOLDER CHECK_TOOL LZHPACK MAKE_GAME_DATA WORKDIR
 set -u
 archive=$1
 folder=$2
 check_tool=$3
 lzhpack=$4
-work=$5
+make_game_data=$5
+work=$6
 here=$(cd "$(dirname "$0")" && pwd)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -44,6 +48,11 @@ if command -v exiftool >/dev/null; then
 fi
 title=$(strings -el "$folder/kestdemo.exe" | grep -c 'Rarivur Ivad Oraz'; strings "$folder/kestdemo.exe" | grep -c 'Rarivur Ivad Oraz')
 echo "$title" | grep -q '[1-9]' || fail "kestdemo.exe does not carry its window title"
+
+TZ=Pacific/Auckland "$make_game_data" again "$folder/kestdemo.exe" "$folder/mgldib.drv" || fail "make_game_data failed"
+diff -r "$folder" again >/dev/null || fail "make_game_data writes other bytes on a second run"
+TZ=Pacific/Auckland "$lzhpack" create --quiet --max-members 28 again.lzh again || fail "packing the second run"
+cmp -s "$archive" again.lzh || fail "the sample packs to other bytes in another time zone"
 
 # The folder check: the sample fits; damaged copies do not.
 "$check_tool" "$folder" >/dev/null || fail "the sample folder is refused"

@@ -115,6 +115,11 @@ expect_refusal "a folder inside the folder" nested
 mkdir -p dup && : > dup/KEY.DAT && : > dup/key.dat
 expect_refusal "names equal but for case" dup
 "$lzhpack" create --quiet --max-members 3 three.lzh in/one.bin in/two.bin in/empty.bin || fail "three members within a limit of 3"
+# The archive does not depend on how many threads packed it.
+"$lzhpack" create --quiet --jobs 1 jobs1.lzh in || fail "create --jobs 1"
+"$lzhpack" create --quiet --jobs 4 jobs4.lzh in || fail "create --jobs 4"
+cmp -s jobs1.lzh jobs4.lzh || fail "--jobs 1 and --jobs 4 give different archives"
+expect_refusal "--jobs 0" --jobs 0 in/one.bin
 grep -q 'more than the 2 members' <("$lzhpack" create --quiet --max-members 2 x.lzh in/one.bin in/two.bin in/empty.bin 2>&1) \
   || fail "the member limit's message"
 
