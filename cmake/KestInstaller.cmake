@@ -1,0 +1,30 @@
+# kest_add_installer(target archive_dir): the installer program, carrying
+# the game archive archive_dir/gamedata.lzh as its "GAMEDATA" resource. The
+# shipped installer and test builds with other archives are made alike.
+function(kest_add_installer target archive_dir)
+  set(resources ${CMAKE_SOURCE_DIR}/resources)
+  set(script ${resources}/kestsetup.rc)
+  set(inputs
+    resource_ids.h kestsetup.ico music.wav front.bmp back.bmp remove.bmp
+    removehl.bmp palette.bin kestsetup.manifest)
+  list(TRANSFORM inputs PREPEND ${resources}/)
+
+  add_executable(${target} WIN32
+    ${CMAKE_SOURCE_DIR}/shell/app_entry.cpp
+    ${CMAKE_SOURCE_DIR}/shell/main_window.cpp
+    ${CMAKE_SOURCE_DIR}/shell/splash_paint.cpp
+    ${script})
+  target_link_libraries(${target} PRIVATE
+    kest_support_win32 kest_support_common kest_settings_fields kest_settings_win32 kest_system_win32
+    kest_archive kest_install_win32 kest_install_rules
+    comctl32 winmm shell32 shlwapi ole32 version gdi32 user32 advapi32)
+  kest_win32_gui(${target})
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+  # windres finds the files the script names on its include path; a change
+  # to any of them, or to the archive, compiles the script again. Source
+  # properties belong to one folder, hence TARGET_DIRECTORY.
+  set_source_files_properties(${script} TARGET_DIRECTORY ${target} PROPERTIES
+    INCLUDE_DIRECTORIES "${resources};${archive_dir}"
+    OBJECT_DEPENDS "${inputs};${archive_dir}/gamedata.lzh")
+endfunction()
