@@ -16,7 +16,7 @@
 // Decoding is cheap but not free: an archive whose members claim more than
 // this many bytes in all is only walked, not decoded, so that runs stay
 // short (a header can claim 4 GiB from a few packed bytes).
-static const uint64_t MostBytesDecoded = 1u << 20;
+static const uint64_t MostBytesDecoded = 1u << 17;
 static const unsigned BareStreamBlocks = 2;
 
 // The bytes the members of the archive claim in all, as far as the headers
