@@ -20,13 +20,11 @@ extern const uint8_t *PackedStart;   // the member's first packed byte
 extern const uint8_t *PackedEnd;     // one past its last packed byte
 extern uint64_t PaddingBytes;        // zero bytes loaded past PackedEnd
 
-enum { RefilledBits = 57 };          // a refill leaves at least this many held
-
 // Loads bytes one at a time into Bits, zeros past PackedEnd, until more
 // than 56 bits are held.
 void RefillBitsSlowly(void);
 
-// Makes at least RefilledBits bits available: eight bytes in one load while
+// Makes at least 57 bits available: eight bytes in one load while
 // they lie before PackedEnd (any bits below the held ones are the same
 // bytes, so OR-ing them in again changes nothing).
 static inline void RefillBits(BitReader *bits)

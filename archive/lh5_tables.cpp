@@ -16,6 +16,8 @@ uint16_t TreeRight[TreeLinkCount];
 uint16_t CharFast[CharTableSize];
 uint16_t AuxFast[AuxTableSize];
 
+// A set of code lengths that is not one complete code: shown, counted as a
+// fault of the member, and decoding goes on.
 static void ShowBadTable(void)
 {
     MessageBoxFormat("Bad table");
