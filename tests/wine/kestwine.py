@@ -547,8 +547,10 @@ class WineSession:
                 status = process.wait(timeout=timeout)
             except subprocess.TimeoutExpired:
                 _kill_group(process)
-                raise HarnessError("%s did not end within %.1f s" %
-                                   (" ".join(args), timeout)) from None
+                out.seek(0)
+                tail = out.read().decode("latin-1")[-3000:]
+                raise HarnessError("%s did not end within %.1f s; its output so far:\n%s" %
+                                   (" ".join(args), timeout, tail)) from None
             out.seek(0)
             err.seek(0)
             completed = subprocess.CompletedProcess(args, status, out.read().decode("latin-1"),
@@ -811,8 +813,21 @@ class WineTestCase(unittest.TestCase):
         raise SystemExit("terminated")
 
     def _failed(self):
+        """True when this test (or one of its subtests) has failed so far.
+        unittest offers no public question for this: Python 3.11 and later
+        report failures to the result at once, earlier ones collect them in
+        the outcome's errors until the test ends."""
         outcome = getattr(self, "_outcome", None)
-        return outcome is not None and not getattr(outcome, "success", True)
+        if outcome is None:
+            return False
+        collected = getattr(outcome, "errors", None)
+        if collected:
+            return any(exc_info is not None for _, exc_info in collected)
+        result = getattr(outcome, "result", None)
+        for test, _ in getattr(result, "errors", []) + getattr(result, "failures", []):
+            if getattr(test, "test_case", test) is self:
+                return True
+        return False
 
     def _end_session(self):
         signal.alarm(0)

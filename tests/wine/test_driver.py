@@ -3,7 +3,6 @@ known: a message box and a dialog with a child dialog, both shown by
 wintest_target.exe. Later end-to-end tests rely on what is checked here."""
 
 import os
-import unittest
 
 import kestwine
 
