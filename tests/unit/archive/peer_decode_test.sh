@@ -60,6 +60,18 @@ lhasa v "$work/all.lzh" | awk '$1 == "[generic]" {printf "%s %s %s %s\n", $5, $3
 check "list agrees with lhasa" cmp -s "$work/ours.list" "$work/lhasa.list"
 check "list has every member" test "$(wc -l <"$work/ours.list")" = "$count"
 
+# A member whose file cannot be opened (a folder stands in its place) asks
+# standard input for another name; at its end the member is not extracted
+# and the others still are.
+mkdir -p "$work/blocked/f000100.txt"
+status=0
+"$lzhpack" extract "$work/all.lzh" "$work/blocked" >/dev/null 2>"$work/blocked.err" </dev/null || status=$?
+check "blocked member fails the extraction (exit $status)" test "$status" = 1
+check "blocked member messages" grep -qx "Can't open $work/blocked/f000100.txt for writing." "$work/blocked.err"
+check "blocked member not extracted" grep -qx "Not extracted" "$work/blocked.err"
+check "the member before it is extracted" cmp -s "$work/src/f000100.bin" "$work/blocked/f000100.bin"
+check "the member after it is extracted" cmp -s "$work/src/f004095.bin" "$work/blocked/f004095.bin"
+
 # A flipped byte in the middle of the archive is caught.
 cp "$work/all.lzh" "$work/bad.lzh"
 python3 -c 'import sys; p = sys.argv[1]; d = bytearray(open(p, "rb").read()); d[len(d) // 2] ^= 0xFF; open(p, "wb").write(d)' "$work/bad.lzh"
