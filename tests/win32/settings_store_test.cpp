@@ -231,6 +231,31 @@ TEST_F(SettingsStore, FolderThatDoesNotFitWithItsTerminatorLeavesFoldersAlone)
     EXPECT_STREQ(DefaultProposedFolder, ProposedFolder);
 }
 
+TEST_F(SettingsStore, FolderWithoutBackslashIsCompletedWhereItFitsElseRefused)
+{
+    // Written by something other than the installer: the folder gets its
+    // backslash, so every installed file is the folder text and a name.
+    StoreText("VRKNPath", "D:\\Games\\Demo");
+    LoadSettings();
+    EXPECT_STREQ("D:\\Games\\Demo\\", InstallFolder);
+    EXPECT_STREQ("D:\\Games\\Demo\\", ProposedFolder);
+
+    // 258 characters take their backslash and the terminator exactly ...
+    RestoreStartFields();
+    std::string fits(258, 'd');
+    StoreText("VRKNPath", fits.c_str());
+    LoadSettings();
+    EXPECT_EQ(fits + "\\", std::string(InstallFolder));
+
+    // ... 259 leave no room for it: the folder is refused, not installed.
+    RestoreStartFields();
+    std::string noRoom(259, 'e');
+    StoreText("VRKNPath", noRoom.c_str());
+    LoadSettings();
+    EXPECT_STREQ("", InstallFolder);
+    EXPECT_STREQ(DefaultProposedFolder, ProposedFolder);
+}
+
 TEST_F(SettingsStore, SwitchesOtherThanOneSurviveLoadsAndSaves)
 {
     StoreText("VRKNPath", "D:\\Games\\Demo\\");
