@@ -24,6 +24,10 @@
 //                               and buttons, optionally press one and wait
 //                               until it has closed
 //   hold TITLE MS               show a window of ours for MS milliseconds
+//   shortpath PATH              the short (8.3) form of an existing path;
+//                               1 when the system gives none
+//   link PATH                   the target, arguments and working folder of
+//                               a shell link file; 1 when it cannot be read
 //
 // Output: one record per line, a kind then key=value fields. Texts are in
 // double quotes with \\ \" \n \r \t and \xHH escapes, so that every byte of
@@ -37,9 +41,16 @@
 //   text "   Install completed.   \n\n"        (msgbox)
 //   icon 0                                      (msgbox)
 //
-// (each record is one line). Exit status: 0 done, 1 not found (find), 2
-// timed out, 3 bad use or a control that cannot be worked.
+//   shortpath path="C:\\Games\\KEST~4SX\\kestdemo.exe"    (shortpath)
+//   link target="C:\\..." arguments="" folder="C:\\..."    (link)
+//
+// (each record is one line). Exit status: 0 done, 1 not found (find,
+// shortpath, link), 2 timed out, 3 bad use or a control that cannot be
+// worked.
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -632,13 +643,85 @@ static int VerbHold(const char *title, const char *ms)
     return ExitDone;
 }
 
+// "shortpath PATH": what GetShortPathNameA makes of an existing path.
+static int VerbShortPath(const char *path)
+{
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath) {
+        fprintf(stderr, "wintest: no short path for \"%s\" (error %lu)\n", path,
+                (unsigned long)GetLastError());
+        puts("none");
+        return ExitNotFound;
+    }
+    fputs("shortpath path=", stdout);
+    PrintQuoted(shortPath);
+    putchar('\n');
+    return ExitDone;
+}
+
+// Reads the shell link at path into link. Returns 1, or 0 when the file
+// cannot be loaded as a link.
+static int LoadShellLink(IShellLinkA *link, const char *path)
+{
+    IPersistFile *file = NULL;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, (void **)&file)))
+        return 0;
+    WCHAR widePath[MAX_PATH];
+    int loaded = MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) > 0 &&
+                 SUCCEEDED(file->Load(widePath, STGM_READ));
+    file->Release();
+    return loaded;
+}
+
+// "link PATH": the target, the arguments and the working folder that a
+// shell link file holds, as the shell reads them back.
+static int VerbLink(const char *path)
+{
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        fprintf(stderr, "wintest: no file \"%s\"\n", path);
+        puts("none");
+        return ExitNotFound;
+    }
+    if (FAILED(CoInitialize(NULL)))
+        return ExitBadUse;
+    IShellLinkA *link = NULL;
+    int status = ExitNotFound;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void **)&link))) {
+        char target[MAX_PATH] = "";
+        char arguments[TextSize] = "";
+        char folder[MAX_PATH] = "";
+        if (LoadShellLink(link, path) &&
+            SUCCEEDED(link->GetPath(target, sizeof target, NULL, SLGP_RAWPATH)) &&
+            SUCCEEDED(link->GetArguments(arguments, sizeof arguments)) &&
+            SUCCEEDED(link->GetWorkingDirectory(folder, sizeof folder))) {
+            fputs("link target=", stdout);
+            PrintQuoted(target);
+            fputs(" arguments=", stdout);
+            PrintQuoted(arguments);
+            fputs(" folder=", stdout);
+            PrintQuoted(folder);
+            putchar('\n');
+            status = ExitDone;
+        } else {
+            fprintf(stderr, "wintest: \"%s\" cannot be read as a shell link\n", path);
+            puts("none");
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return status;
+}
+
 static int Usage(void)
 {
     fputs("usage: wintest VERB [--class NAME] [--timeout MS] [--hidden] ARGUMENTS...\n"
           "verbs: list | wait TITLE | gone TITLE | dump TITLE | rect TITLE |\n"
           "       find CLASS TITLE | foreground | click TITLE BUTTON |\n"
           "       settext TITLE ID TEXT | check TITLE ID 0|1 | show TITLE COMMAND |\n"
-          "       msgbox [--caption C] [--press BUTTON] | hold TITLE MS\n",
+          "       msgbox [--caption C] [--press BUTTON] | hold TITLE MS |\n"
+          "       shortpath PATH | link PATH\n",
           stderr);
     return ExitBadUse;
 }
@@ -688,6 +771,10 @@ int main(int argc, char **argv)
         status = VerbMessageBox(&options);
     else if (Is(verb, "hold", count, 2))
         status = VerbHold(rest[0], rest[1]);
+    else if (Is(verb, "shortpath", count, 1))
+        status = VerbShortPath(rest[0]);
+    else if (Is(verb, "link", count, 1))
+        status = VerbLink(rest[0]);
     else
         return Usage();
     fflush(stdout);
