@@ -1,0 +1,115 @@
+"""A drive with too little room: the install folder is made, the user is
+told how much room the game needs and how much the drive has, the log says
+the same, and nothing is unpacked or recorded.
+
+The drive is a small tmpfs mounted for the test and linked into the prefix
+as D:. How much is free is measured here, independently, with statvfs on
+the mount. Wine answers GetDiskFreeSpaceA from the host file system's
+statfs: clusters of 8 sectors of 512 bytes, the free ones counted as
+f_bsize x f_bavail / 4096. On tmpfs f_bsize and f_frsize are the page size
+(4096), so the bytes the installer computes (free clusters x bytes per
+sector x sectors per cluster) are exactly f_bavail x f_frsize.
+
+Mounting needs root (as on CI); without it the tests are skipped."""
+
+import os
+import subprocess
+import tempfile
+
+import installview
+import kestwine
+import shellview
+from installview import REQUIRED_SPACE
+
+DRIVE_FOLDER = "D:\\KestDemo"
+
+
+class SmallDriveTests(installview.InstallTestCase):
+
+    def setUp(self):
+        self.mount_point = None
+        # Registered before the session's own cleanup, so it runs after
+        # every Wine process of the session has ended.
+        self.addCleanup(self.unmount)
+        super().setUp()
+
+    def unmount(self):
+        if self.mount_point is None:
+            return
+        if subprocess.run(["umount", self.mount_point], stderr=subprocess.DEVNULL,
+                          timeout=30).returncode != 0:
+            subprocess.run(["umount", "-l", self.mount_point], timeout=30)
+        os.rmdir(self.mount_point)
+        self.mount_point = None
+
+    def mount_small_drive(self, size):
+        """Mounts a tmpfs of size bytes and makes it drive D: of the
+        session's prefix; returns its host path."""
+        if os.geteuid() != 0:
+            self.skipTest("mounting a small drive (mount -t tmpfs) needs root")
+        mount_point = tempfile.mkdtemp(prefix="kest-small-drive-")
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d" % size, "tmpfs",
+                                  mount_point], capture_output=True, text=True, timeout=30)
+        if mounted.returncode != 0:
+            os.rmdir(mount_point)
+            self.skipTest("cannot mount a tmpfs here: " + mounted.stderr.strip())
+        self.mount_point = mount_point
+        link = os.path.join(self.session.prefix, "dosdevices", "d:")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(mount_point, link)
+        return mount_point
+
+    def free_bytes(self):
+        figures = os.statvfs(self.mount_point)
+        return figures.f_bavail * figures.f_frsize
+
+    def install_onto_small_drive(self, size):
+        """Mounts the drive, installs onto it through the window and returns
+        (message box, free bytes measured while it is shown, the splash's X
+        id, the installer)."""
+        self.mount_small_drive(size)
+        program, window = self.start_setup()
+        splash = self.session.wait_window(shellview.WINDOW_TITLE)
+        self.open_folder_dialog(window)
+        installview.type_folder(self.session, DRIVE_FOLDER)
+        installview.press_okay(self.session)
+        box = self.session.message_box(timeout=60)
+        free = self.free_bytes()
+        self.assertEqual(splash.hwnd, box.window.owner)
+        self.session.message_box(press="OK")
+        return box, free, window, program
+
+    def assert_refused_for_space(self, box, free):
+        self.assertLess(free, REQUIRED_SPACE)
+        self.assertEqual(installview.SPACE_TEXT % (REQUIRED_SPACE, free), box.text)
+        self.assertEqual(["OK"], box.button_texts)
+        # The line is written once the box has been answered.
+        log = kestwine.wait_until(self.session.read_log, 10, what="the setup log")
+        self.assertEqual((installview.SPACE_LOG_LINE % (REQUIRED_SPACE, free) + "\r\n").encode(),
+                         log)
+        # The folder was made, and holds nothing: no member, no probe.
+        folder = os.path.join(self.mount_point, "KestDemo")
+        self.assertTrue(os.path.isdir(folder))
+        self.assertEqual([], os.listdir(folder))
+        self.assertIsNone(installview.next_message(self.session, 3))
+        self.assert_not_recorded()
+        self.assertIsNone(self.session.read_file(installview.SYSTEM_DRIVER))
+
+    def test_four_megabyte_drive_is_refused_and_nothing_is_unpacked(self):
+        box, free, window, program = self.install_onto_small_drive(4 * 1024 * 1024)
+
+        self.assert_refused_for_space(box, free)
+        self.assert_still_offers_install()
+        self.assertTrue(program.running())
+
+    def test_drive_one_page_short_of_the_need_is_refused(self):
+        # 2075 pages of 4096 bytes: 8,499,200 bytes, 800 short.
+        box, free, window, program = self.install_onto_small_drive(2075 * 4096)
+
+        self.assertGreater(free, REQUIRED_SPACE - 4096)
+        self.assert_refused_for_space(box, free)
+
+
+if __name__ == "__main__":
+    kestwine.main()
