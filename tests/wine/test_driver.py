@@ -114,5 +114,50 @@ class DriverTests(kestwine.WineTestCase):
                             what="the hold window in front")
 
 
+class PathAndLinkTests(kestwine.WineTestCase):
+    """shortpath and link, which the install tests use to read what the
+    installer's program group refers to. The link is made by the program-
+    group converter the template prefix carries in C:\\windows."""
+
+    LONG_FOLDER = "C:\\Tools of Mine\\Long Folder Name\\"
+
+    def test_shortpath_gives_an_8_3_path_to_the_same_file(self):
+        long_path = self.LONG_FOLDER + "some tool.exe"
+        self.session.write_file(long_path, b"MZ")
+
+        short = self.session.driver("shortpath", long_path).first("shortpath").path
+
+        parts = short.split("\\")
+        self.assertEqual("C:", parts[0])
+        self.assertEqual(4, len(parts))
+        for part in parts[1:]:
+            self.assertRegex(part, r"^[^ .]{1,8}(\.[^ .]{1,3})?$")
+        self.assertNotEqual(long_path, short)
+        # A short path is its own short form.
+        self.assertEqual(short, self.session.driver("shortpath", short).first("shortpath").path)
+        missing = self.session.driver("shortpath", self.LONG_FOLDER + "missing.exe", expect=1)
+        self.assertEqual("none", missing.stdout.strip())
+
+    def test_link_reads_back_what_the_converter_wrote(self):
+        program = self.LONG_FOLDER + "tool.exe"
+        self.session.write_file(program, b"MZ")
+        short = self.session.driver("shortpath", program).first("shortpath").path
+        self.session.write_file(
+            "C:\\windows\\SETUP.INI",
+            ("[progman.groups]\r\ngroupX=Tools\r\n[groupX]\r\n"
+             "\"My Tool\",\"%s\",,,,\"%s\"\r\n" % (short, self.LONG_FOLDER)).encode())
+        self.session.run(["wine", "grpconv", "-o"], timeout=60, check=True)
+        link_path = "C:\\windows\\Start Menu\\Programs\\Tools\\My Tool.LNK"
+
+        link = self.session.driver("link", link_path).first("link")
+
+        self.assertEqual(short, self.session.driver("shortpath", link.target)
+                         .first("shortpath").path)
+        self.assertEqual("", link.arguments)
+        self.assertEqual(self.LONG_FOLDER, link.folder)
+        missing = self.session.driver("link", "C:\\windows\\nothing.lnk", expect=1)
+        self.assertEqual("none", missing.stdout.strip())
+
+
 if __name__ == "__main__":
     kestwine.main()
