@@ -150,16 +150,15 @@ def extracting_log(folder, paths=kestwine.PATHS):
 
 class InstallRun:
     """An install driven through the window: the installer's program, the X
-    id of its splash, the message texts seen before the completion box (for
-    a clean install none), and the seconds from Enter (or the click on
-    "Okay") in the folder dialog to the completion box."""
+    id of its splash, the folder typed (None: the proposal), and the
+    seconds from Enter (or the click on "Okay") in the folder dialog to the
+    completion box."""
 
-    def __init__(self, program, window, folder, seconds, texts):
+    def __init__(self, program, window, folder, seconds):
         self.program = program
         self.window = window
         self.folder = folder
         self.seconds = seconds
-        self.texts = texts
 
 
 def splash_pictures(exe):
@@ -321,7 +320,7 @@ def install_through_ui(session, folder=None, by="keyboard", program=None, window
     if box.text != COMPLETION_TEXT:
         raise kestwine.HarnessError("the install showed %r instead of completing" % box.text)
     session.message_box(press="OK")
-    return InstallRun(program, window, folder, seconds, [])
+    return InstallRun(program, window, folder, seconds)
 
 
 def messages_until_quiet(session, quiet=4.0, limit=40):
