@@ -28,6 +28,8 @@
 //                               1 when the system gives none
 //   link PATH                   the target, arguments and working folder of
 //                               a shell link file; 1 when it cannot be read
+//   tabs TITLE ID               the item count and each item's text of a tab
+//                               control
 //
 // Output: one record per line, a kind then key=value fields. Texts are in
 // double quotes with \\ \" \n \r \t and \xHH escapes, so that every byte of
@@ -43,11 +45,14 @@
 //
 //   shortpath path="C:\\Games\\KEST~4SX\\kestdemo.exe"    (shortpath)
 //   link target="C:\\..." arguments="" folder="C:\\..."    (link)
+//   tabs count=1                                (tabs, then one record per item)
+//   tab index=0 text="System Options"
 //
 // (each record is one line). Exit status: 0 done, 1 not found (find,
 // shortpath, link), 2 timed out, 3 bad use or a control that cannot be
 // worked.
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -714,6 +719,98 @@ static int VerbLink(const char *path)
     return status;
 }
 
+// Where an item of a tab control of another process is read: the item
+// record and a buffer for its text, both placed in that process, since the
+// control writes through the record's text pointer there.
+struct RemoteTabItem {
+    TCITEMA item;
+    char text[TextSize];
+};
+
+// Reads the text of item index of the tab control into text (TextSize
+// bytes, always terminated), through remote in the control's process.
+// Returns 1, or 0 when the control or the process memory did not answer.
+static int ReadTabItem(HWND control, HANDLE process, RemoteTabItem *remote, int index,
+                       char *text)
+{
+    RemoteTabItem local;
+    ZeroMemory(&local, sizeof local);
+    local.item.mask = TCIF_TEXT;
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = TextSize;
+    SIZE_T moved = 0;
+    DWORD_PTR answer = 0;
+    if (!WriteProcessMemory(process, remote, &local, sizeof local, &moved) ||
+        SendMessageTimeoutA(control, TCM_GETITEMA, (WPARAM)index, (LPARAM)&remote->item,
+                            SMTO_ABORTIFHUNG, MessageTimeoutMs, &answer) == 0 ||
+        answer == 0 || !ReadProcessMemory(process, remote, &local, sizeof local, &moved))
+        return 0;
+    // The control may point the record at a text of its own instead of
+    // filling the buffer: read that one then, a piece at a time, since the
+    // memory after it need not be readable.
+    if (local.item.pszText != remote->text) {
+        const char *source = local.item.pszText;
+        int length = 0;
+        while (length < TextSize - 1) {
+            char piece[16];
+            if (!ReadProcessMemory(process, source + length, piece, sizeof piece, &moved))
+                return 0;
+            int i = 0;
+            while (i < (int)sizeof piece && length < TextSize - 1 && piece[i] != 0)
+                local.text[length++] = piece[i++];
+            if (i < (int)sizeof piece)
+                break;
+        }
+        local.text[length] = 0;
+    }
+    local.text[TextSize - 1] = 0;
+    memcpy(text, local.text, TextSize);
+    return 1;
+}
+
+// "tabs TITLE ID": how many items the tab control with this id holds, and
+// the text of each.
+static int VerbTabs(const char *title, const char *id, const Options *options)
+{
+    HWND control = FindControlById(title, id, options);
+    if (control == NULL)
+        return ExitBadUse;
+    DWORD_PTR count = 0;
+    if (SendMessageTimeoutA(control, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG,
+                            MessageTimeoutMs, &count) == 0) {
+        fprintf(stderr, "wintest: the tab control did not answer\n");
+        return ExitBadUse;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(control, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                 FALSE, processId);
+    if (process == NULL) {
+        fprintf(stderr, "wintest: cannot open process %lu\n", (unsigned long)processId);
+        return ExitBadUse;
+    }
+    RemoteTabItem *remote = (RemoteTabItem *)VirtualAllocEx(
+        process, NULL, sizeof(RemoteTabItem), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    int status = remote != NULL ? ExitDone : ExitBadUse;
+    if (status == ExitDone)
+        printf("tabs count=%d\n", (int)count);
+    for (int index = 0; status == ExitDone && index < (int)count; index++) {
+        char text[TextSize];
+        if (!ReadTabItem(control, process, remote, index, text)) {
+            fprintf(stderr, "wintest: tab item %d cannot be read\n", index);
+            status = ExitBadUse;
+            break;
+        }
+        printf("tab index=%d text=", index);
+        PrintQuoted(text);
+        putchar('\n');
+    }
+    if (remote != NULL)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return status;
+}
+
 static int Usage(void)
 {
     fputs("usage: wintest VERB [--class NAME] [--timeout MS] [--hidden] ARGUMENTS...\n"
@@ -721,7 +818,7 @@ static int Usage(void)
           "       find CLASS TITLE | foreground | click TITLE BUTTON |\n"
           "       settext TITLE ID TEXT | check TITLE ID 0|1 | show TITLE COMMAND |\n"
           "       msgbox [--caption C] [--press BUTTON] | hold TITLE MS |\n"
-          "       shortpath PATH | link PATH\n",
+          "       shortpath PATH | link PATH | tabs TITLE ID\n",
           stderr);
     return ExitBadUse;
 }
@@ -775,6 +872,8 @@ int main(int argc, char **argv)
         status = VerbShortPath(rest[0]);
     else if (Is(verb, "link", count, 1))
         status = VerbLink(rest[0]);
+    else if (Is(verb, "tabs", count, 2))
+        status = VerbTabs(rest[0], rest[1], &options);
     else
         return Usage();
     fflush(stdout);

@@ -110,6 +110,9 @@ class DialogTests(OptionsTestCase):
         self.assertEqual("Okay", children[ID_OKAY].text)
         self.assertEqual("Cancel", children[ID_CANCEL].text)
         self.assertEqual("SysTabControl32", children[ID_TAB]["class"])
+        tabs = self.session.driver("tabs", DIALOG_TITLE, str(ID_TAB))
+        self.assertEqual(1, tabs.first("tabs").count)
+        self.assertEqual(["System Options"], [tab.text for tab in tabs.all("tab")])
         for box, name in BOX_VALUES.items():
             with self.subTest(box=box):
                 record = children[box]
