@@ -199,7 +199,8 @@ int main(int argc, char **argv)
     printf("  ours / lhasa           %8.2f\n", rate[0] / rate[2]);
     printf("  ours / fastest peer    %8.2f\n", rate[0] / fastestPeer);
     if (QuietMessageCount > 0)
-        printf("  (our reader showed %d messages over all rounds)\n", QuietMessageCount);
+        printf("  (our reader showed %d messages over all rounds; extended-header notes count)\n",
+               QuietMessageCount);
     fclose(noNames);
     free(data);
     return failed ? 1 : 0;
