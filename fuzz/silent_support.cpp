@@ -1,14 +1,15 @@
 // Support services for the fuzzer: nothing is shown, logged or printed.
 #include "shell/support.h"
+#include "shell/support_platform.h"
 
-void SetupLog(const char *, ...) {}
+void WriteLogLine(const char *) {}
 
-int MessageBoxFormat(const char *, ...)
+int ShowMessageText(const char *)
 {
     return 1;
 }
 
-void SetStatusText(const char *, ...) {}
+void ShowStatusText(const char *) {}
 
 void StartProgress(uint32_t, uint32_t) {}
 

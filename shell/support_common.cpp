@@ -1,4 +1,4 @@
-// The platform-free support services, shared by both implementations.
+// The platform-free support services, shared by both trees.
 #include "shell/support.h"
 
 #include <string.h>

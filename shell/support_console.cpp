@@ -2,23 +2,16 @@
 // status texts to standard output, the progress bar nowhere.
 #include "shell/support.h"
 #include "shell/support_console.h"
-#include "shell/text_format.h"
+#include "shell/support_platform.h"
 
-#include <stdarg.h>
 #include <stdio.h>
 
 const char *ConsoleLogPath = NULL;
 int ConsoleShowStatus = 1;
 static int LogFirstWrite = 1;
 
-void SetupLog(const char *format, ...)
+void WriteLogLine(const char *line)
 {
-    char line[LogLineSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(line, sizeof line, format, args);
-    va_end(args);
-
     if (ConsoleLogPath == NULL)
         return;
     const char *mode = LogFirstWrite ? "wb" : "ab";
@@ -30,24 +23,14 @@ void SetupLog(const char *format, ...)
     fclose(log);
 }
 
-int MessageBoxFormat(const char *format, ...)
+int ShowMessageText(const char *text)
 {
-    char text[MessageTextSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(text, sizeof text, format, args);
-    va_end(args);
     fprintf(stderr, "%s\n", text);
     return 1;  // IDOK
 }
 
-void SetStatusText(const char *format, ...)
+void ShowStatusText(const char *text)
 {
-    char text[StatusTextSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(text, sizeof text, format, args);
-    va_end(args);
     if (ConsoleShowStatus)
         printf("%s\n", text);
 }

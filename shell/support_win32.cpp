@@ -1,12 +1,11 @@
 // The support services of the installer itself.
 #include <windows.h>
 #include <commctrl.h>
-#include <stdarg.h>
 #include <string.h>
 
 #include "shell/shell_state.h"
 #include "shell/support.h"
-#include "shell/text_format.h"
+#include "shell/support_platform.h"
 #include "shell/window_support.h"
 
 // The setup log always lies at the root of drive C:, whatever the install
@@ -16,14 +15,8 @@ static const char SetupLogPath[] = "C:\\BREVALD_SETUP.LOG";
 // 1 until the first line of this run empties the log.
 static uint32_t LogFirstWrite = 1;
 
-void SetupLog(const char *format, ...)
+void WriteLogLine(const char *line)
 {
-    char line[LogLineSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(line, sizeof line, format, args);
-    va_end(args);
-
     DWORD disposition = LogFirstWrite ? CREATE_ALWAYS : OPEN_ALWAYS;
     LogFirstWrite = 0;
 
@@ -40,23 +33,13 @@ void SetupLog(const char *format, ...)
     CloseHandle(log);
 }
 
-int MessageBoxFormat(const char *format, ...)
+int ShowMessageText(const char *text)
 {
-    char text[MessageTextSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(text, sizeof text, format, args);
-    va_end(args);
     return MessageBoxA(MainWindow, text, MessageCaption, MB_OK);
 }
 
-void SetStatusText(const char *format, ...)
+void ShowStatusText(const char *text)
 {
-    char text[StatusTextSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(text, sizeof text, format, args);
-    va_end(args);
     SetWindowTextA(StatusLabel, text);
 }
 

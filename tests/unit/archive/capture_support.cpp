@@ -1,42 +1,26 @@
 #include "tests/unit/archive/capture_support.h"
 
-#include <stdarg.h>
-#include <stdio.h>
-
 #include "shell/support.h"
+#include "shell/support_platform.h"
 
 std::vector<std::string> SupportEvents;
 
-static void Record(const char *prefix, const char *format, va_list args)
+// The platform beneath the formatted services: each text arrives formatted
+// and cut to its buffer, exactly as the installer would show it.
+void WriteLogLine(const char *line)
 {
-    char text[1024];
-    vsnprintf(text, sizeof text, format, args);
-    SupportEvents.push_back(std::string(prefix) + text);
+    SupportEvents.push_back(std::string("log: ") + line);
 }
 
-void SetupLog(const char *format, ...)
+int ShowMessageText(const char *text)
 {
-    va_list args;
-    va_start(args, format);
-    Record("log: ", format, args);
-    va_end(args);
-}
-
-int MessageBoxFormat(const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record("message: ", format, args);
-    va_end(args);
+    SupportEvents.push_back(std::string("message: ") + text);
     return 1;
 }
 
-void SetStatusText(const char *format, ...)
+void ShowStatusText(const char *text)
 {
-    va_list args;
-    va_start(args, format);
-    Record("status: ", format, args);
-    va_end(args);
+    SupportEvents.push_back(std::string("status: ") + text);
 }
 
 void StartProgress(uint32_t total, uint32_t step)

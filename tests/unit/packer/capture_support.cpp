@@ -2,31 +2,19 @@
 // that a test can assert that decoding showed none ("Bad table" included).
 #include "tests/unit/packer/capture_support.h"
 
-#include <stdarg.h>
-#include <stdio.h>
-
 #include "shell/support.h"
+#include "shell/support_platform.h"
 
 std::vector<std::string> CapturedMessages;
 
-static std::string FormatToString(const char *format, va_list args)
-{
-    char text[MessageTextSize];
-    vsnprintf(text, sizeof text, format, args);
-    return text;
-}
+void WriteLogLine(const char *) {}
 
-void SetupLog(const char *, ...) {}
-
-int MessageBoxFormat(const char *format, ...)
+int ShowMessageText(const char *text)
 {
-    va_list args;
-    va_start(args, format);
-    CapturedMessages.push_back(FormatToString(format, args));
-    va_end(args);
+    CapturedMessages.push_back(text);
     return 1;
 }
 
-void SetStatusText(const char *, ...) {}
+void ShowStatusText(const char *) {}
 void StartProgress(uint32_t, uint32_t) {}
 void StepProgress(void) {}

@@ -1,0 +1,39 @@
+// The formatted support services, shared by every implementation of the
+// platform beneath them (support_platform.h): each text is formatted into
+// its fixed buffer, cut where it does not fit, and handed on complete.
+#include "shell/support.h"
+
+#include <stdarg.h>
+
+#include "shell/support_platform.h"
+#include "shell/text_format.h"
+
+void SetupLog(const char *format, ...)
+{
+    char line[LogLineSize];
+    va_list args;
+    va_start(args, format);
+    FormatTextV(line, sizeof line, format, args);
+    va_end(args);
+    WriteLogLine(line);
+}
+
+int MessageBoxFormat(const char *format, ...)
+{
+    char text[MessageTextSize];
+    va_list args;
+    va_start(args, format);
+    FormatTextV(text, sizeof text, format, args);
+    va_end(args);
+    return ShowMessageText(text);
+}
+
+void SetStatusText(const char *format, ...)
+{
+    char text[StatusTextSize];
+    va_list args;
+    va_start(args, format);
+    FormatTextV(text, sizeof text, format, args);
+    va_end(args);
+    ShowStatusText(text);
+}
