@@ -92,8 +92,13 @@ static int JoinTexts(char *buffer, size_t size, const char *const parts[])
     return 1;
 }
 
+// Room for the longest status text: "Extracting ", the longest name, " to "
+// and the longest path. It is shown and logged cut to the label's and the
+// log's own buffers; only the path decides whether a member can be written.
+enum { StatusCompositionSize = 11 + MemberNameLimit + 4 + PathBufferSize };
+
 // Builds the output path (the folder text followed directly by MemberName)
-// and the status text. Returns 0 when either does not fit its buffer.
+// and the status text. Returns 0 when the path does not fit its buffer.
 static int BuildMemberTexts(char *outputPath, char *statusText)
 {
     const char *pathParts[] = {InstallFolder, MemberName, NULL};
@@ -101,7 +106,7 @@ static int BuildMemberTexts(char *outputPath, char *statusText)
         return 0;
     const char *extractingParts[] = {"Extracting ", MemberName, " to ", outputPath, NULL};
     const char *testingParts[] = {"Testing ", MemberName, NULL};
-    return JoinTexts(statusText, PathBufferSize,
+    return JoinTexts(statusText, StatusCompositionSize,
                      ArchiveTestOnly ? testingParts : extractingParts);
 }
 
@@ -132,8 +137,8 @@ static void CloseOutputFile(void)
 
 // Finds a name under which the member can be written and opens its file:
 // the stored name first, then replacement names read one per line. A name
-// that would leave the install folder, or whose path or status text does
-// not fit, is refused like a file that cannot be opened. Returns 0 when the
+// that would leave the install folder, or whose path does not fit, is
+// refused like a file that cannot be opened. Returns 0 when the
 // replacement names run out.
 static int OpenMemberOutput(char *outputPath, char *statusText)
 {
@@ -194,7 +199,7 @@ static void ProduceMemberData(char method)
 void ExtractMember(void)
 {
     char outputPath[PathBufferSize];
-    char statusText[PathBufferSize];
+    char statusText[StatusCompositionSize];
 
     if (!OpenMemberOutput(outputPath, statusText)) {
         MessageBoxFormat("Not extracted");
