@@ -20,8 +20,6 @@ REPORT_PATH = "C:\\kestdemo-report.txt"
 
 class LifecycleTests(removeview.RemovalTestCase):
 
-    time_budget = 420
-
     def remove_answering_yes(self):
         question = self.start_removal()
         self.assert_question(question)
