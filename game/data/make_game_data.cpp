@@ -14,6 +14,7 @@
 #include <string>
 
 #include "game/data/game_data.h"
+#include "game/host/whole_file.h"
 
 namespace {
 
@@ -67,20 +68,13 @@ int WriteWholeFile(const std::string &path, const Bytes &bytes)
     return 1;
 }
 
-int ReadWholeFile(const char *path, Bytes *bytes)
+// Reads one of the game's programs, saying why when it cannot.
+static int ReadProgram(const char *path, Bytes *bytes)
 {
-    FILE *file = fopen(path, "rb");
-    if (file == NULL) {
-        fprintf(stderr, "make_game_data: cannot read '%s': %s\n", path, strerror(errno));
-        return 0;
-    }
-    uint8_t block[65536];
-    size_t got;
-    while ((got = fread(block, 1, sizeof block, file)) > 0)
-        bytes->insert(bytes->end(), block, block + got);
-    int failed = ferror(file);
-    fclose(file);
-    return !failed;
+    if (ReadWholeFile(path, bytes))
+        return 1;
+    fprintf(stderr, "make_game_data: cannot read '%s': %s\n", path, strerror(errno));
+    return 0;
 }
 
 int StampFile(const std::string &path)
@@ -131,7 +125,7 @@ int main(int argc, char **argv)
     for (int i = 2; i < argc; i++) {
         Bytes bytes;
         std::string path = folder + BaseName(argv[i]);
-        if (!ReadWholeFile(argv[i], &bytes) || !WriteWholeFile(path, bytes) || !StampFile(path))
+        if (!ReadProgram(argv[i], &bytes) || !WriteWholeFile(path, bytes) || !StampFile(path))
             return 1;
     }
     return 0;

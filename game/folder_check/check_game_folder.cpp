@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "game/folder_check/pe_file_version.h"
+#include "game/host/whole_file.h"
 #include "shell/program_constants.h"
 #include "tools/lzhpack/member_name.h"
 
@@ -24,19 +25,6 @@ namespace {
 
 const char DriverName[] = "mgldib.drv";
 
-int ReadWholeFile(const std::string &path, std::vector<uint8_t> *bytes)
-{
-    FILE *file = fopen(path.c_str(), "rb");
-    if (file == NULL)
-        return 0;
-    uint8_t block[65536];
-    size_t got;
-    while ((got = fread(block, 1, sizeof block, file)) > 0)
-        bytes->insert(bytes->end(), block, block + got);
-    int failed = ferror(file);
-    fclose(file);
-    return !failed;
-}
 
 }  // namespace
 
@@ -100,7 +88,7 @@ int main(int argc, char **argv)
     } else {
         std::vector<uint8_t> image;
         uint32_t versionMs = 0, versionLs = 0;
-        const char *problem = ReadWholeFile(driverPath, &image)
+        const char *problem = ReadWholeFile(driverPath.c_str(), &image)
                                   ? ReadPeFileVersion(image.data(), image.size(), &versionMs, &versionLs)
                                   : "the file cannot be read";
         if (problem != NULL) {

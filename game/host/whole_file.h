@@ -1,0 +1,10 @@
+// Reading a whole file on the host, for the game's build tools.
+#pragma once
+
+#include <stdint.h>
+
+#include <vector>
+
+// Appends the bytes of the file at path to bytes. Returns 1, or 0 (errno
+// set) when the file cannot be opened or read.
+int ReadWholeFile(const char *path, std::vector<uint8_t> *bytes);
