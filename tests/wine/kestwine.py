@@ -90,7 +90,7 @@ def null_sound_environment():
     system_config = "/usr/share/alsa/alsa.conf"
     if not os.path.isfile(system_config):
         return {}
-    return {"ALSA_CONFIG_PATH": system_config + ":" + os.path.join(HERE, "alsa-null.conf")}
+    return {"ALSA_CONFIG_PATH": system_config + ":" + os.path.join(HERE, "..", "..", "scripts", "alsa-null.conf")}
 
 
 def wait_until(predicate, timeout, interval=0.05, what="condition"):
