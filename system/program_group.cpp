@@ -27,26 +27,27 @@ enum { GroupFileSize = 74 + 2 * PathBufferSize };
 
 int CreateProgramGroup(void)
 {
-    char groupFile[PathBufferSize] = "";
+    char groupFile[PathBufferSize + 1] = "";
     UINT length = GetWindowsDirectoryA(groupFile, sizeof groupFile);
     if (length == 0 || length >= sizeof groupFile ||
         !AppendPath(groupFile, sizeof groupFile, GroupFileName))
         return 0;
 
-    HFILE file = _lcreat(groupFile, 0);
-    if (file == HFILE_ERROR)
-        return 0;
-
     // The shortcut runs the game by its short path; when the short form
-    // cannot be had, the long path (quoted, so spaces are safe) serves.
-    char gamePath[PathBufferSize];
+    // cannot be had, the long path (quoted, so spaces are safe) serves. The
+    // game's path has room for the second zero that AppendPath leaves.
+    char gamePath[PathBufferSize + 1];
     char shortGamePath[PathBufferSize];
     CopyText(gamePath, sizeof gamePath, InstallFolder);
-    AppendPath(gamePath, sizeof gamePath, GameExeName);
+    if (!AppendPath(gamePath, sizeof gamePath, GameExeName))
+        return 0;
     DWORD shortLength = GetShortPathNameA(gamePath, shortGamePath, sizeof shortGamePath);
     if (shortLength == 0 || shortLength >= sizeof shortGamePath)
         CopyText(shortGamePath, sizeof shortGamePath, gamePath);
 
+    HFILE file = _lcreat(groupFile, 0);
+    if (file == HFILE_ERROR)
+        return 0;
     char text[GroupFileSize];
     size_t textLength = FormatText(text, sizeof text, GroupFileFormat, GroupName,
                                    GameDisplayName, shortGamePath, InstallFolder);

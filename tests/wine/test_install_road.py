@@ -95,6 +95,10 @@ class InstallRoadTests(installview.InstallTestCase):
         # The game's longest name fills the path to its last byte.
         longest = max(installview.game_members(), key=len)
         self.assertEqual(259, len(folder + "\\" + longest))
+        # The group file carries the whole long folder, nothing cut.
+        short_game = installview.short_path(self.session, folder + "\\" + GAME_EXE)
+        self.assertEqual(installview.group_file_text(short_game, folder + "\\"),
+                         self.session.read_file(GROUP_FILE))
 
 
 if __name__ == "__main__":
