@@ -50,8 +50,8 @@ static int CopyDriver(const char *unpacked, const char *installed)
 
 int UpdateDisplayDriver(void)
 {
-    char installed[PathBufferSize] = "";
-    char unpacked[PathBufferSize];
+    char installed[PathBufferSize + 1] = "";  // room for AppendPath's second zero
+    char unpacked[PathBufferSize + 1];
     UINT length = GetSystemDirectoryA(installed, sizeof installed);
     if (length == 0 || length >= sizeof installed)
         return 0;
