@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 // One node of the code tree while it is built: leaves first (symbol order
 // after sorting), then the inner nodes in the order they were made.
 struct HuffmanNode {
@@ -10,20 +12,16 @@ struct HuffmanNode {
 };
 
 // Sorts the used symbols by increasing frequency (ties by symbol, so the
-// result depends only on the input). Insertion sort: at most 510 entries
-// and called a few times per block.
+// result depends only on the input): each becomes one key, its frequency
+// above its symbol, and the keys are sorted.
 static void SortByFrequency(int *symbols, int used, const uint32_t *frequencies)
 {
-    for (int i = 1; i < used; i++) {
-        int symbol = symbols[i];
-        int j = i - 1;
-        while (j >= 0 && (frequencies[symbols[j]] > frequencies[symbol] ||
-                          (frequencies[symbols[j]] == frequencies[symbol] && symbols[j] > symbol))) {
-            symbols[j + 1] = symbols[j];
-            j--;
-        }
-        symbols[j + 1] = symbol;
-    }
+    uint64_t keys[MaxAlphabetSize];
+    for (int i = 0; i < used; i++)
+        keys[i] = (uint64_t)frequencies[symbols[i]] << 16 | (uint64_t)symbols[i];
+    std::sort(keys, keys + used);
+    for (int i = 0; i < used; i++)
+        symbols[i] = (int)(keys[i] & 0xFFFF);
 }
 
 // Builds the Huffman tree for the sorted leaves with the two-queue method

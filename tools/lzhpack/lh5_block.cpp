@@ -257,6 +257,8 @@ void WriteBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens
         PutAuxTable(writer, plan->posLengths, NumPosCodes, PosCountBits, -1);
     }
 
+    // Each token goes out as at most two fields: its character code, then
+    // its position code with the extra bits (13 + 12 bits at most).
     const int charCoded = plan->charUsed > 1;
     const int posCoded = plan->posUsed > 1;
     for (uint32_t i = 0; i < count; i++) {
@@ -266,9 +268,12 @@ void WriteBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens
         if (token.code < FirstMatchCode)
             continue;
         int positionCode = PositionCode(token.distance);
+        int extraBits = positionCode > 1 ? positionCode - 1 : 0;
+        uint32_t extra = token.distance & ((1u << extraBits) - 1);
         if (posCoded)
-            PutBits(writer, plan->posCodes[positionCode], plan->posLengths[positionCode]);
-        if (positionCode > 1)
-            PutBits(writer, token.distance & ((1u << (positionCode - 1)) - 1), positionCode - 1);
+            PutBits(writer, (uint32_t)plan->posCodes[positionCode] << extraBits | extra,
+                    plan->posLengths[positionCode] + extraBits);
+        else
+            PutBits(writer, extra, extraBits);
     }
 }

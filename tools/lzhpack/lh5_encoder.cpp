@@ -17,8 +17,9 @@ enum {
 EncoderSettings DefaultEncoderSettings(void)
 {
     EncoderSettings settings;
-    settings.chainDepth = 32;
-    settings.niceLength = 128;
+    settings.chainDepth = 2;
+    settings.longChainDepth = 16;
+    settings.niceLength = 32;
     settings.chunkSize = 16384;
     settings.refinePasses = 0;
     return settings;
@@ -58,98 +59,100 @@ static void ModelFromPlan(const BlockPlan *plan, CostModel *model)
     }
 }
 
-// The matches of every position of one chunk, found once and parsed with
-// several models.
-struct ChunkMatches {
-    std::vector<uint32_t> first;  // pairs of position i: first[i] .. first[i + 1] - 1
-    std::vector<MatchPair> pairs;
-};
+// The cheapest arrival found so far at each position of a chunk, packed in
+// one number so that one comparison picks the cheaper of two: the price in
+// bits (high 32 bits), the length of the last step (bits 16..31, 1 for a
+// literal) and its distance (low 16 bits).
+typedef uint64_t Arrival;
 
-static void CollectMatches(MatchFinder *finder, size_t start, size_t end, int niceLength,
-                           ChunkMatches *matches)
+enum { ArrivalPriceShift = 32, ArrivalLengthShift = 16 };
+
+static inline Arrival MakeArrival(uint32_t price, unsigned length, unsigned distance)
 {
-    size_t length = end - start;
-    matches->first.assign(length + 1, 0);
-    matches->pairs.clear();
-    MatchPair found[MaxMatchPairs];
-    size_t skipUntil = start;
-    for (size_t position = start; position < end; position++) {
-        matches->first[position - start] = (uint32_t)matches->pairs.size();
-        if (position < skipUntil)
-            continue;
-        size_t left = end - position;
-        int maxLength = left < MaxMatchLength ? (int)left : MaxMatchLength;
-        int count = FindMatches(finder, position, maxLength, found);
-        matches->pairs.insert(matches->pairs.end(), found, found + count);
-        // A long match is as good as certain: skip searching inside it.
-        if (count > 0 && found[count - 1].length >= niceLength)
-            skipUntil = position + found[count - 1].length;
-    }
-    matches->first[length] = (uint32_t)matches->pairs.size();
-    SkipMatchPositions(finder, end);
+    return (Arrival)price << ArrivalPriceShift | (Arrival)length << ArrivalLengthShift | distance;
 }
 
-// The cheapest arrival at each position of a chunk.
+// Keeps the cheaper of an arrival and a candidate. Written as a selection
+// rather than a branch: which one wins follows the data and cannot be
+// predicted.
+static inline void KeepCheaper(Arrival *arrival, Arrival candidate)
+{
+    Arrival old = *arrival;
+    *arrival = candidate < old ? candidate : old;
+}
+
 struct ParseState {
-    std::vector<uint32_t> price;
-    std::vector<uint16_t> length;  // 1 = literal
-    std::vector<uint16_t> distance;
+    std::vector<Arrival> arrivals;
+    Arrival lengthStep[MaxMatchLength + 1];  // the part of an arrival a match length adds
 };
 
 // Finds the cheapest sequence of literals and matches for data[start..end)
-// under model and appends its tokens to tokens (a fresh vector's content is
-// replaced).
+// under model and puts its tokens in tokens (the old content is replaced).
+// Every match length up to a pair's length is weighed, except that a match
+// of niceLength or more is taken whole at once (the finder did not look
+// inside it).
 static void ParseChunk(const uint8_t *data, size_t start, size_t end, const ChunkMatches *matches,
-                       const CostModel *model, ParseState *state, std::vector<Lh5Token> *tokens)
+                       int niceLength, const CostModel *model, ParseState *state,
+                       std::vector<Lh5Token> *tokens)
 {
     size_t length = end - start;
-    state->price.assign(length + 1, Infinite);
-    state->length.assign(length + 1, 0);
-    state->distance.assign(length + 1, 0);
-    uint32_t *price = state->price.data();
-    uint16_t *stepLength = state->length.data();
-    uint16_t *stepDistance = state->distance.data();
-    price[0] = 0;
+    state->arrivals.assign(length + 1, ~(Arrival)0);
+    Arrival *arrival = state->arrivals.data();
+    Arrival *lengthStep = state->lengthStep;
+    for (int len = MinMatchLength; len <= MaxMatchLength; len++)
+        lengthStep[len] = MakeArrival(model->charCost[len - MinMatchLength + FirstMatchCode], (unsigned)len, 0);
+    const uint32_t *first = matches->first.data();
+    const MatchPair *pairs = matches->pairs.data();
+    const uint8_t *bytes = data + start;
+
+    arrival[0] = 0;
+    size_t skipUntil = 0;
     for (size_t i = 0; i < length; i++) {
-        uint32_t here = price[i];
-        uint32_t literal = here + model->charCost[data[start + i]];
-        if (literal < price[i + 1]) {
-            price[i + 1] = literal;
-            stepLength[i + 1] = 1;
+        if (i < skipUntil)
+            continue;
+        uint32_t here = (uint32_t)(arrival[i] >> ArrivalPriceShift);
+        Arrival literal = MakeArrival(here + model->charCost[bytes[i]], 1, 0);
+        KeepCheaper(&arrival[i + 1], literal);
+        uint32_t pairEnd = first[i + 1];
+        if (first[i] == pairEnd)
+            continue;
+        const MatchPair longest = pairs[pairEnd - 1];
+        if (longest.length >= niceLength) {
+            Arrival whole = MakeArrival(here + model->distanceCost[PositionCode(longest.distance)], 0,
+                                        longest.distance) + lengthStep[longest.length];
+            KeepCheaper(&arrival[i + longest.length], whole);
+            skipUntil = i + longest.length;
+            continue;
         }
         int shorter = MinMatchLength - 1;
-        for (uint32_t p = matches->first[i]; p < matches->first[i + 1]; p++) {
-            MatchPair pair = matches->pairs[p];
-            uint32_t base = here + model->distanceCost[PositionCode(pair.distance)];
-            for (int len = shorter + 1; len <= pair.length; len++) {
-                uint32_t cost = base + model->charCost[len - MinMatchLength + FirstMatchCode];
-                if (cost < price[i + len]) {
-                    price[i + len] = cost;
-                    stepLength[i + len] = (uint16_t)len;
-                    stepDistance[i + len] = pair.distance;
-                }
-            }
+        for (uint32_t p = first[i]; p < pairEnd; p++) {
+            MatchPair pair = pairs[p];
+            Arrival base = MakeArrival(here + model->distanceCost[PositionCode(pair.distance)], 0, pair.distance);
+            Arrival *target = arrival + i;
+            for (int len = shorter + 1; len <= pair.length; len++)
+                KeepCheaper(&target[len], base + lengthStep[len]);
             shorter = pair.length;
         }
     }
     // Walk back from the end, then lay the steps out forwards.
     size_t steps = 0;
-    for (size_t at = length; at > 0; at -= stepLength[at])
+    for (size_t at = length; at > 0; at -= (arrival[at] >> ArrivalLengthShift) & 0xFFFF)
         steps++;
     tokens->resize(steps);
+    Lh5Token *out = tokens->data();
     size_t index = steps;
     for (size_t at = length; at > 0;) {
-        int len = stepLength[at];
+        unsigned len = (unsigned)(arrival[at] >> ArrivalLengthShift) & 0xFFFF;
         Lh5Token token;
         if (len == 1) {
-            token.code = data[start + at - 1];
+            token.code = bytes[at - 1];
             token.distance = 0;
         } else {
             token.code = (uint16_t)(len - MinMatchLength + FirstMatchCode);
-            token.distance = stepDistance[at];
+            token.distance = (uint16_t)(arrival[at] & 0xFFFF);
         }
-        (*tokens)[--index] = token;
-        at -= (size_t)len;
+        out[--index] = token;
+        at -= len;
     }
 }
 
@@ -179,13 +182,13 @@ static void EmitBlock(BitWriter *writer, PendingBlock *block)
 // Parses a chunk again and again, each time under the codes the previous
 // parse would get on its own. Leaves the last tokens, statistics and plan.
 static void RefineChunk(const uint8_t *data, size_t start, size_t end, const ChunkMatches *matches,
-                        int passes, ParseState *state, std::vector<Lh5Token> *tokens,
+                        int niceLength, int passes, ParseState *state, std::vector<Lh5Token> *tokens,
                         BlockStatistics *stats, BlockPlan *plan)
 {
     for (int pass = 0; pass < passes; pass++) {
         CostModel model;
         ModelFromPlan(plan, &model);
-        ParseChunk(data, start, end, matches, &model, state, tokens);
+        ParseChunk(data, start, end, matches, niceLength, &model, state, tokens);
         CountTokens(*tokens, stats);
         PlanBlock(stats, plan);
     }
@@ -199,7 +202,8 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     MatchFinder *finder = (MatchFinder *)malloc(sizeof(MatchFinder));
     if (finder == NULL)
         abort();
-    StartMatchFinder(finder, data, size, settings->chainDepth, settings->niceLength);
+    StartMatchFinder(finder, data, size, settings->chainDepth, settings->longChainDepth,
+                     settings->niceLength);
     BitWriter writer;
     StartBitWriter(&writer, packed);
 
@@ -209,7 +213,7 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         chunkSize = MaxBlockCodes;
 
     ChunkMatches matches;
-    ParseState state;
+    ParseState *state = new ParseState;
     PendingBlock *block = new PendingBlock;
     ClearStatistics(&block->stats);
     std::vector<Lh5Token> asPart, alone;
@@ -221,10 +225,10 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
 
     for (size_t start = 0; start < size; start += chunkSize) {
         size_t end = size - start > chunkSize ? start + chunkSize : size;
-        CollectMatches(finder, start, end, settings->niceLength, &matches);
+        FindChunkMatches(finder, start, end, &matches);
 
         // The chunk as a continuation of the pending block.
-        ParseChunk(data, start, end, &matches, &model, &state, &asPart);
+        ParseChunk(data, start, end, &matches, settings->niceLength, &model, state, &asPart);
         CountTokens(asPart, &partStats);
         // The chunk as a block of its own, with codes fitted to it.
         PlanBlock(&partStats, alonePlan);
@@ -235,7 +239,7 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         int passes = settings->refinePasses;
         if (block->tokens.empty() && passes < 1)
             passes = 1;
-        RefineChunk(data, start, end, &matches, passes, &state, &alone, &aloneStats, alonePlan);
+        RefineChunk(data, start, end, &matches, settings->niceLength, passes, state, &alone, &aloneStats, alonePlan);
 
         int merged = 0;
         if (!block->tokens.empty() && block->tokens.size() + asPart.size() <= MaxBlockCodes) {
@@ -260,6 +264,7 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     EmitBlock(&writer, block);
     FlushBits(&writer);
 
+    delete state;
     delete mergedPlan;
     delete alonePlan;
     delete block;
