@@ -4,6 +4,7 @@ set(LZHPACK_CREATE_SOURCES
   huffman_lengths.cpp
   lh5_block.cpp
   lh5_encoder.cpp
+  lh5_parse.cpp
   match_finder.cpp
   member_crc.cpp
   member_header.cpp

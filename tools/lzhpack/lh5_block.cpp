@@ -23,18 +23,6 @@ void ClearStatistics(BlockStatistics *stats)
     memset(stats, 0, sizeof *stats);
 }
 
-void CountToken(BlockStatistics *stats, Lh5Token token)
-{
-    stats->charFrequencies[token.code]++;
-    stats->codeCount++;
-    if (token.code >= FirstMatchCode) {
-        int positionCode = PositionCode(token.distance);
-        stats->posFrequencies[positionCode]++;
-        if (positionCode > 1)
-            stats->extraBits += (uint64_t)(positionCode - 1);
-    }
-}
-
 void AddStatistics(BlockStatistics *stats, const BlockStatistics *more)
 {
     for (int i = 0; i < NumCharCodes; i++)
@@ -257,23 +245,29 @@ void WriteBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens
         PutAuxTable(writer, plan->posLengths, NumPosCodes, PosCountBits, -1);
     }
 
-    // Each token goes out as at most two fields: its character code, then
-    // its position code with the extra bits (13 + 12 bits at most).
-    const int charCoded = plan->charUsed > 1;
-    const int posCoded = plan->posUsed > 1;
+    // Each token goes out as two fields: its character code, then its
+    // position code with the extra bits (13 + 12 bits at most), which a
+    // literal sends as a field of no bits. Code and length are packed in
+    // one number per symbol (FieldLengthBits low bits for the length).
+    enum { FieldLengthBits = 5 };
+    uint32_t charField[NumCharCodes];
+    uint32_t posField[NumPosCodes];
+    for (int i = 0; i < NumCharCodes; i++)
+        charField[i] = plan->charUsed > 1 ? (uint32_t)plan->charCodes[i] << FieldLengthBits | plan->charLengths[i] : 0;
+    for (int i = 0; i < NumPosCodes; i++)
+        posField[i] = plan->posUsed > 1 ? (uint32_t)plan->posCodes[i] << FieldLengthBits | plan->posLengths[i] : 0;
+    const uint32_t lengthMask = (1u << FieldLengthBits) - 1;
+    BitWriter local = *writer;  // see bit_writer.h
     for (uint32_t i = 0; i < count; i++) {
         Lh5Token token = tokens[i];
-        if (charCoded)
-            PutBits(writer, plan->charCodes[token.code], plan->charLengths[token.code]);
-        if (token.code < FirstMatchCode)
-            continue;
+        uint32_t charBits = charField[token.code];
+        PutBits(&local, charBits >> FieldLengthBits, (int)(charBits & lengthMask));
         int positionCode = PositionCode(token.distance);
         int extraBits = positionCode > 1 ? positionCode - 1 : 0;
-        uint32_t extra = token.distance & ((1u << extraBits) - 1);
-        if (posCoded)
-            PutBits(writer, (uint32_t)plan->posCodes[positionCode] << extraBits | extra,
-                    plan->posLengths[positionCode] + extraBits);
-        else
-            PutBits(writer, extra, extraBits);
+        uint32_t posBits = posField[positionCode];
+        uint32_t value = (posBits >> FieldLengthBits) << extraBits | (token.distance & ((1u << extraBits) - 1));
+        int length = (int)(posBits & lengthMask) + extraBits;
+        PutBits(&local, value, token.code >= FirstMatchCode ? length : 0);
     }
+    *writer = local;
 }

@@ -41,8 +41,17 @@ struct BlockPlan {
 
 void ClearStatistics(BlockStatistics *stats);
 
-// Counts one token into stats.
-void CountToken(BlockStatistics *stats, Lh5Token token);
+// Counts one token into stats. A literal's distance must be 0: it then
+// adds nothing to the position counts, so no branch tells the two kinds
+// apart (which of them comes next cannot be predicted).
+static inline void CountToken(BlockStatistics *stats, Lh5Token token)
+{
+    stats->charFrequencies[token.code]++;
+    stats->codeCount++;
+    int positionCode = PositionCode(token.distance);
+    stats->posFrequencies[positionCode] += token.code >= FirstMatchCode;
+    stats->extraBits += (uint64_t)(positionCode > 1 ? positionCode - 1 : 0);
+}
 
 // Adds the counts of more into stats.
 void AddStatistics(BlockStatistics *stats, const BlockStatistics *more);

@@ -1,35 +1,26 @@
 #include "tools/lzhpack/lh5_encoder.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 #include "tools/lzhpack/bit_writer.h"
 #include "tools/lzhpack/lh5_block.h"
 #include "tools/lzhpack/lh5_format.h"
+#include "tools/lzhpack/lh5_parse.h"
 #include "tools/lzhpack/match_finder.h"
 
 enum {
     UnusedCharCost = 12,  // guess for a code the current model does not have
-    UnusedPosCost = 6,
-    Infinite = 0x7FFFFFFF
+    UnusedPosCost = 6
 };
 
 EncoderSettings DefaultEncoderSettings(void)
 {
     EncoderSettings settings;
-    settings.chainDepth = 2;
-    settings.longChainDepth = 16;
+    settings.chainDepth = 16;
     settings.niceLength = 32;
     settings.chunkSize = 16384;
-    settings.refinePasses = 0;
     return settings;
 }
-
-// Bit costs of every code under one set of Huffman codes.
-struct CostModel {
-    uint32_t charCost[NumCharCodes];
-    uint32_t distanceCost[NumPosCodes];  // position code plus its extra bits
-};
 
 // A starting model for the first chunk: literals a byte each, short matches
 // cheaper than long ones, near positions cheaper than far ones.
@@ -59,139 +50,27 @@ static void ModelFromPlan(const BlockPlan *plan, CostModel *model)
     }
 }
 
-// The cheapest arrival found so far at each position of a chunk, packed in
-// one number so that one comparison picks the cheaper of two: the price in
-// bits (high 32 bits), the length of the last step (bits 16..31, 1 for a
-// literal) and its distance (low 16 bits).
-typedef uint64_t Arrival;
-
-enum { ArrivalPriceShift = 32, ArrivalLengthShift = 16 };
-
-static inline Arrival MakeArrival(uint32_t price, unsigned length, unsigned distance)
-{
-    return (Arrival)price << ArrivalPriceShift | (Arrival)length << ArrivalLengthShift | distance;
-}
-
-// Keeps the cheaper of an arrival and a candidate. Written as a selection
-// rather than a branch: which one wins follows the data and cannot be
-// predicted.
-static inline void KeepCheaper(Arrival *arrival, Arrival candidate)
-{
-    Arrival old = *arrival;
-    *arrival = candidate < old ? candidate : old;
-}
-
-struct ParseState {
-    std::vector<Arrival> arrivals;
-    Arrival lengthStep[MaxMatchLength + 1];  // the part of an arrival a match length adds
-};
-
-// Finds the cheapest sequence of literals and matches for data[start..end)
-// under model and puts its tokens in tokens (the old content is replaced).
-// Every match length up to a pair's length is weighed, except that a match
-// of niceLength or more is taken whole at once (the finder did not look
-// inside it).
-static void ParseChunk(const uint8_t *data, size_t start, size_t end, const ChunkMatches *matches,
-                       int niceLength, const CostModel *model, ParseState *state,
-                       std::vector<Lh5Token> *tokens)
-{
-    size_t length = end - start;
-    state->arrivals.assign(length + 1, ~(Arrival)0);
-    Arrival *arrival = state->arrivals.data();
-    Arrival *lengthStep = state->lengthStep;
-    for (int len = MinMatchLength; len <= MaxMatchLength; len++)
-        lengthStep[len] = MakeArrival(model->charCost[len - MinMatchLength + FirstMatchCode], (unsigned)len, 0);
-    const uint32_t *first = matches->first.data();
-    const MatchPair *pairs = matches->pairs.data();
-    const uint8_t *bytes = data + start;
-
-    arrival[0] = 0;
-    size_t skipUntil = 0;
-    for (size_t i = 0; i < length; i++) {
-        if (i < skipUntil)
-            continue;
-        uint32_t here = (uint32_t)(arrival[i] >> ArrivalPriceShift);
-        Arrival literal = MakeArrival(here + model->charCost[bytes[i]], 1, 0);
-        KeepCheaper(&arrival[i + 1], literal);
-        uint32_t pairEnd = first[i + 1];
-        if (first[i] == pairEnd)
-            continue;
-        const MatchPair longest = pairs[pairEnd - 1];
-        if (longest.length >= niceLength) {
-            Arrival whole = MakeArrival(here + model->distanceCost[PositionCode(longest.distance)], 0,
-                                        longest.distance) + lengthStep[longest.length];
-            KeepCheaper(&arrival[i + longest.length], whole);
-            skipUntil = i + longest.length;
-            continue;
-        }
-        int shorter = MinMatchLength - 1;
-        for (uint32_t p = first[i]; p < pairEnd; p++) {
-            MatchPair pair = pairs[p];
-            Arrival base = MakeArrival(here + model->distanceCost[PositionCode(pair.distance)], 0, pair.distance);
-            Arrival *target = arrival + i;
-            for (int len = shorter + 1; len <= pair.length; len++)
-                KeepCheaper(&target[len], base + lengthStep[len]);
-            shorter = pair.length;
-        }
-    }
-    // Walk back from the end, then lay the steps out forwards.
-    size_t steps = 0;
-    for (size_t at = length; at > 0; at -= (arrival[at] >> ArrivalLengthShift) & 0xFFFF)
-        steps++;
-    tokens->resize(steps);
-    Lh5Token *out = tokens->data();
-    size_t index = steps;
-    for (size_t at = length; at > 0;) {
-        unsigned len = (unsigned)(arrival[at] >> ArrivalLengthShift) & 0xFFFF;
-        Lh5Token token;
-        if (len == 1) {
-            token.code = bytes[at - 1];
-            token.distance = 0;
-        } else {
-            token.code = (uint16_t)(len - MinMatchLength + FirstMatchCode);
-            token.distance = (uint16_t)(arrival[at] & 0xFFFF);
-        }
-        out[--index] = token;
-        at -= len;
-    }
-}
-
-static void CountTokens(const std::vector<Lh5Token> &tokens, BlockStatistics *stats)
-{
-    ClearStatistics(stats);
-    for (size_t i = 0; i < tokens.size(); i++)
-        CountToken(stats, tokens[i]);
-}
-
 // The block being gathered: the tokens of one or more chunks.
 struct PendingBlock {
     std::vector<Lh5Token> tokens;
     BlockStatistics stats;
-    BlockPlan plan;
+    BlockPlan *plan;
 };
 
 static void EmitBlock(BitWriter *writer, PendingBlock *block)
 {
     if (block->tokens.empty())
         return;
-    WriteBlock(writer, &block->plan, block->tokens.data(), (uint32_t)block->tokens.size());
+    WriteBlock(writer, block->plan, block->tokens.data(), (uint32_t)block->tokens.size());
     block->tokens.clear();
     ClearStatistics(&block->stats);
 }
 
-// Parses a chunk again and again, each time under the codes the previous
-// parse would get on its own. Leaves the last tokens, statistics and plan.
-static void RefineChunk(const uint8_t *data, size_t start, size_t end, const ChunkMatches *matches,
-                        int niceLength, int passes, ParseState *state, std::vector<Lh5Token> *tokens,
-                        BlockStatistics *stats, BlockPlan *plan)
+static void SwapPlans(BlockPlan **a, BlockPlan **b)
 {
-    for (int pass = 0; pass < passes; pass++) {
-        CostModel model;
-        ModelFromPlan(plan, &model);
-        ParseChunk(data, start, end, matches, niceLength, &model, state, tokens);
-        CountTokens(*tokens, stats);
-        PlanBlock(stats, plan);
-    }
+    BlockPlan *kept = *a;
+    *a = *b;
+    *b = kept;
 }
 
 void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings,
@@ -199,11 +78,10 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
 {
     if (size == 0)
         return;
-    MatchFinder *finder = (MatchFinder *)malloc(sizeof(MatchFinder));
-    if (finder == NULL)
-        abort();
-    StartMatchFinder(finder, data, size, settings->chainDepth, settings->longChainDepth,
-                     settings->niceLength);
+    MatchFinder *finder = new MatchFinder;
+    StartMatchFinder(finder, data, size, settings->chainDepth);
+    ParseState *state = new ParseState;
+    state->sparse = 0;
     BitWriter writer;
     StartBitWriter(&writer, packed);
 
@@ -212,61 +90,50 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     if (chunkSize == 0 || chunkSize > MaxBlockCodes)
         chunkSize = MaxBlockCodes;
 
-    ChunkMatches matches;
-    ParseState *state = new ParseState;
-    PendingBlock *block = new PendingBlock;
-    ClearStatistics(&block->stats);
-    std::vector<Lh5Token> asPart, alone;
-    BlockStatistics partStats, aloneStats, mergedStats;
-    BlockPlan *alonePlan = new BlockPlan;
+    PendingBlock block;
+    block.plan = new BlockPlan;
+    ClearStatistics(&block.stats);
+    std::vector<Lh5Token> part;
+    BlockStatistics partStats, mergedStats;
+    BlockPlan *partPlan = new BlockPlan;
     BlockPlan *mergedPlan = new BlockPlan;
     CostModel model;
     DefaultModel(&model);
 
     for (size_t start = 0; start < size; start += chunkSize) {
         size_t end = size - start > chunkSize ? start + chunkSize : size;
-        FindChunkMatches(finder, start, end, &matches);
-
-        // The chunk as a continuation of the pending block.
-        ParseChunk(data, start, end, &matches, settings->niceLength, &model, state, &asPart);
-        CountTokens(asPart, &partStats);
-        // The chunk as a block of its own, with codes fitted to it.
-        PlanBlock(&partStats, alonePlan);
-        alone = asPart;
-        aloneStats = partStats;
-        // The first chunk was parsed under a guessed model: parse it once
-        // more under its own codes.
-        int passes = settings->refinePasses;
-        if (block->tokens.empty() && passes < 1)
-            passes = 1;
-        RefineChunk(data, start, end, &matches, settings->niceLength, passes, state, &alone, &aloneStats, alonePlan);
-
+        // The chunk parsed as a continuation of the pending block, and its
+        // codes as a block of its own.
+        ParseChunk(finder, start, end, settings->niceLength, &model, state, &part, &partStats);
+        PlanBlock(&partStats, partPlan);
+        // It joins the pending block when that costs no more than two
+        // blocks would.
         int merged = 0;
-        if (!block->tokens.empty() && block->tokens.size() + asPart.size() <= MaxBlockCodes) {
-            mergedStats = block->stats;
+        if (!block.tokens.empty() && block.tokens.size() + part.size() <= MaxBlockCodes) {
+            mergedStats = block.stats;
             AddStatistics(&mergedStats, &partStats);
             PlanBlock(&mergedStats, mergedPlan);
-            if (mergedPlan->totalBits <= block->plan.totalBits + alonePlan->totalBits) {
-                block->tokens.insert(block->tokens.end(), asPart.begin(), asPart.end());
-                block->stats = mergedStats;
-                block->plan = *mergedPlan;
+            if (mergedPlan->totalBits <= block.plan->totalBits + partPlan->totalBits) {
+                block.tokens.insert(block.tokens.end(), part.begin(), part.end());
+                block.stats = mergedStats;
+                SwapPlans(&block.plan, &mergedPlan);
                 merged = 1;
             }
         }
         if (!merged) {
-            EmitBlock(&writer, block);
-            block->tokens = alone;
-            block->stats = aloneStats;
-            block->plan = *alonePlan;
+            EmitBlock(&writer, &block);
+            block.tokens.swap(part);
+            block.stats = partStats;
+            SwapPlans(&block.plan, &partPlan);
         }
-        ModelFromPlan(&block->plan, &model);
+        ModelFromPlan(block.plan, &model);
     }
-    EmitBlock(&writer, block);
+    EmitBlock(&writer, &block);
     FlushBits(&writer);
 
-    delete state;
     delete mergedPlan;
-    delete alonePlan;
-    delete block;
-    free(finder);
+    delete partPlan;
+    delete block.plan;
+    delete state;
+    delete finder;
 }

@@ -9,11 +9,9 @@
 
 // Knobs of the compressor; DefaultEncoderSettings gives the packer's own.
 struct EncoderSettings {
-    int chainDepth;    // short hash-chain candidates examined per position
-    int longChainDepth;  // long hash-chain candidates examined per position
+    int chainDepth;    // hash-chain candidates examined per position
     int niceLength;    // a match this long is taken without weighing others
     int chunkSize;     // bytes parsed at a time; blocks are made of chunks
-    int refinePasses;  // parses of a chunk with a code model made from the previous parse
 };
 
 EncoderSettings DefaultEncoderSettings(void);

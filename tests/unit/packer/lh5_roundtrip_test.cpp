@@ -11,6 +11,7 @@
 #include "archive/lh5_decoder.h"
 #include "tests/unit/packer/capture_support.h"
 #include "tools/lzhpack/lh5_encoder.h"
+#include "tools/lzhpack/lh5_format.h"
 
 namespace {
 
@@ -132,19 +133,19 @@ TEST(Lh5RoundTrip, BlocksNeverHoldMoreThan65535Codes)
     ExpectRoundTrip(data, "large chunks", &settings);
 }
 
-TEST(Lh5RoundTrip, RefinedAndShallowSettingsStayDecodable)
+TEST(Lh5RoundTrip, DeepAndShallowSettingsStayDecodable)
 {
     Bytes data;
     uint32_t seed = 9;
     for (int i = 0; i < 60000; i++)
         data.push_back((uint8_t)("abcabdxyz"[NextRandom(&seed) % 9]));
     EncoderSettings settings = DefaultEncoderSettings();
-    settings.refinePasses = 2;
-    ExpectRoundTrip(data, "two refine passes", &settings);
+    settings.chainDepth = 1000;  // more than the finder allows: cut to its limit
+    settings.niceLength = MaxMatchLength;
+    ExpectRoundTrip(data, "deepest search, nothing taken whole", &settings);
     settings.chainDepth = 1;
     settings.niceLength = 3;
     settings.chunkSize = 1000;
-    settings.refinePasses = 0;
     ExpectRoundTrip(data, "shallow search, small chunks", &settings);
 }
 

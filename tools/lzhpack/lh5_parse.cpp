@@ -1,0 +1,138 @@
+#include "tools/lzhpack/lh5_parse.h"
+
+// The cheapest arrival found so far at each position of a chunk, packed in
+// one number so that one comparison picks the cheaper of two: the price in
+// bits (high 32 bits), the length of the last step (bits 16..31, 1 for a
+// literal) and its distance (low 16 bits).
+typedef uint64_t Arrival;
+
+enum {
+    ArrivalPriceShift = 32,
+    ArrivalLengthShift = 16,
+    // See WeighMatches; the arrivals past a chunk's end that its masked
+    // lengths may touch are kept as slack.
+    MaskedLengths = 4,
+    ArrivalSlack = MaskedLengths
+};
+
+static const Arrival Unreached = ~(Arrival)0;
+
+static inline Arrival MakeArrival(uint32_t price, unsigned length, unsigned distance)
+{
+    return (Arrival)price << ArrivalPriceShift | (Arrival)length << ArrivalLengthShift | distance;
+}
+
+// All ones when condition holds, else 0: for choosing without a branch
+// where the outcome follows the data and cannot be predicted.
+static inline Arrival MaskIf(int condition)
+{
+    return (Arrival)0 - (Arrival)(condition != 0);
+}
+
+// Keeps the cheaper of an arrival and a candidate, without a branch.
+static inline void KeepCheaper(Arrival *arrival, Arrival candidate)
+{
+    Arrival old = *arrival;
+    *arrival = old ^ ((old ^ candidate) & MaskIf(candidate < old));
+}
+
+// The arrival of a match from a position reached at price here, without
+// its length's part.
+static inline Arrival MatchBase(uint32_t here, MatchPair pair, const CostModel *model)
+{
+    return MakeArrival(here + model->distanceCost[PositionCode(pair.distance)], 0, pair.distance);
+}
+
+// Weighs every length of count matches (count >= 1, increasing lengths
+// below niceLength) from the position whose arrival is target[0], reached
+// at price here. lengthStep[len] is the part of an arrival that length len
+// adds. Each match serves the lengths above the previous one's; the first
+// MaskedLengths of them are weighed in one sequence without branches (how
+// many there are cannot be predicted), lengths past the match made
+// unreachable.
+static inline void WeighMatches(Arrival *target, uint32_t here, const MatchPair *pairs, int count,
+                                const CostModel *model, const Arrival *lengthStep)
+{
+    int shorter = MinMatchLength - 1;
+    for (int k = 0; k < count; k++) {
+        Arrival base = MatchBase(here, pairs[k], model);
+        int longest = pairs[k].length;
+        for (int len = shorter + 1; len <= shorter + MaskedLengths; len++)
+            KeepCheaper(&target[len], (base + lengthStep[len]) | MaskIf(len > longest));
+        for (int len = shorter + MaskedLengths + 1; len <= longest; len++)
+            KeepCheaper(&target[len], base + lengthStep[len]);
+        shorter = longest;
+    }
+}
+
+void ParseChunk(MatchFinder *finder, size_t start, size_t end, int niceLength, const CostModel *model,
+                ParseState *state, std::vector<Lh5Token> *tokens, BlockStatistics *stats)
+{
+    size_t length = end - start;
+    state->arrivals.assign(length + 1 + ArrivalSlack, Unreached);
+    Arrival *arrival = state->arrivals.data();
+    Arrival lengthStep[MaxMatchLength + MaskedLengths + 1];
+    for (int len = 0; len <= MaxMatchLength + MaskedLengths; len++) {
+        int code = len - MinMatchLength + FirstMatchCode;
+        uint32_t cost = len >= MinMatchLength && code < NumCharCodes ? model->charCost[code] : 0;
+        lengthStep[len] = MakeArrival(cost, (unsigned)len, 0);
+    }
+    const uint8_t *bytes = finder->data + start;
+    MatchPair found[MaxMatchPairs];
+
+    arrival[0] = 0;
+    size_t next = 0;  // where the next step starts: past a match taken whole
+    for (size_t from = 0; from < length; from += EnterAhead) {
+        size_t to = length - from > EnterAhead ? from + EnterAhead : length;
+        EnterPositions(finder, start + to, state->candidates);
+        size_t skipMask = state->sparse ? SparseStep - 1 : 0;
+        size_t matched = 0;  // searched positions with matches
+        size_t i = next > from ? next : from;
+        while (i < to) {
+            Arrival *target = arrival + i;
+            uint32_t here = (uint32_t)(target[0] >> ArrivalPriceShift);
+            KeepCheaper(&target[1], MakeArrival(here + model->charCost[bytes[i]], 1, 0));
+            size_t step = 1;
+            size_t left = length - i;
+            if (left >= MinMatchLength && ((i - from) & skipMask) == 0) {
+                int maxLength = left < MaxMatchLength ? (int)left : MaxMatchLength;
+                int count = SearchPosition(finder, start + i, maxLength, &state->candidates[i - from], found);
+                matched += count != 0;
+                if (count != 0) {
+                    MatchPair longest = found[count - 1];
+                    if (longest.length >= niceLength) {
+                        // Taken whole: the positions inside it are passed over.
+                        KeepCheaper(&target[longest.length],
+                                    MatchBase(here, longest, model) + lengthStep[longest.length]);
+                        step = longest.length;
+                    } else {
+                        WeighMatches(target, here, found, count, model, lengthStep);
+                    }
+                }
+            }
+            i += step;
+        }
+        next = i;
+        // A sparse group ends as soon as any match shows up in one.
+        state->sparse = state->sparse ? matched == 0 : to - from == EnterAhead && matched < SparseBelow;
+    }
+
+    // Walk back from the end, then lay the steps out forwards, counting
+    // them.
+    size_t steps = 0;
+    for (size_t at = length; at > 0; at -= (arrival[at] >> ArrivalLengthShift) & 0xFFFF)
+        steps++;
+    tokens->resize(steps);
+    ClearStatistics(stats);
+    Lh5Token *out = tokens->data() + steps;
+    for (size_t at = length; at > 0;) {
+        Arrival step = arrival[at];
+        unsigned len = (unsigned)(step >> ArrivalLengthShift) & 0xFFFF;
+        Lh5Token token;
+        token.code = (uint16_t)(len == 1 ? bytes[at - 1] : len - MinMatchLength + FirstMatchCode);
+        token.distance = (uint16_t)(step & 0xFFFF);  // 0 for a literal
+        *--out = token;
+        CountToken(stats, token);
+        at -= len;
+    }
+}

@@ -1,0 +1,44 @@
+// The cheapest parse of a chunk into "-lh5-" tokens under one set of code
+// lengths: a shortest path over the chunk's positions, where a literal
+// leads one byte on and each match length of each found match leads that
+// many bytes on. The matches are searched as the path reaches each
+// position.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+#include <vector>
+
+#include "tools/lzhpack/lh5_block.h"
+#include "tools/lzhpack/lh5_format.h"
+#include "tools/lzhpack/match_finder.h"
+
+// Bit costs of every code under one set of Huffman codes.
+struct CostModel {
+    uint32_t charCost[NumCharCodes];
+    uint32_t distanceCost[NumPosCodes];  // position code plus its extra bits
+};
+
+enum {
+    SparseStep = 8,         // see ParseChunk
+    SparseBelow = EnterAhead / 64  // a full group of EnterAhead positions with fewer
+                                   // positions that have matches is followed by a sparse one
+};
+
+// Working storage of the parse, kept from chunk to chunk of one file.
+struct ParseState {
+    std::vector<uint64_t> arrivals;
+    PositionCandidates candidates[EnterAhead];
+    int sparse;  // 1 while only every SparseStep-th position is searched; 0 at the start
+};
+
+// Finds the cheapest sequence of literals and matches for data[start..end)
+// under model, where finder holds the data with every position below
+// start entered, puts its tokens in tokens (the old content is replaced)
+// and counts them into stats (cleared first). The matches of each position
+// are searched as the parse reaches it: a match of niceLength or more is
+// taken whole, and the positions inside it are not searched. Where the
+// data shows almost no matches (as packed or random data does), only
+// every SparseStep-th position is searched until matches show up again.
+void ParseChunk(MatchFinder *finder, size_t start, size_t end, int niceLength, const CostModel *model,
+                ParseState *state, std::vector<Lh5Token> *tokens, BlockStatistics *stats);
