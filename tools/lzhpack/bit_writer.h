@@ -36,16 +36,17 @@ static inline void StartBitWriter(BitWriter *writer, std::vector<uint8_t> *outpu
     writer->pendingCount = 0;
 }
 
-// Appends the count (0 to 32) low bits of value.
-static inline void PutBits(BitWriter *writer, uint32_t value, int count)
+// Appends the count (0 to 56) low bits of value.
+static inline void PutBits(BitWriter *writer, uint64_t value, int count)
 {
     if (writer->used + 8 > writer->room) {
         writer->output->resize(writer->room * 2 + BitWriterRoom);
         writer->buffer = writer->output->data();
         writer->room = writer->output->size();
     }
+    // The field's top bit goes just below the pending bits. A field of no
+    // bits is 0, so the shift may wrap harmlessly then.
     uint64_t field = value & (((uint64_t)1 << count) - 1);
-    // A field of no bits is 0, so the shift may wrap harmlessly then.
     uint64_t pending = writer->pending | field << ((64 - writer->pendingCount - count) & 63);
     int pendingCount = writer->pendingCount + count;
     // The eight bytes, most significant first, in one store.
@@ -54,7 +55,7 @@ static inline void PutBits(BitWriter *writer, uint32_t value, int count)
     bytes = __builtin_bswap64(bytes);
 #endif
     memcpy(writer->buffer + writer->used, &bytes, 8);
-    int whole = pendingCount >> 3;  // at most 4
+    int whole = pendingCount >> 3;  // at most 7
     writer->used += (size_t)whole;
     writer->pending = pending << (8 * whole);
     writer->pendingCount = pendingCount & 7;

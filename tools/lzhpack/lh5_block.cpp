@@ -245,10 +245,11 @@ void WriteBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens
         PutAuxTable(writer, plan->posLengths, NumPosCodes, PosCountBits, -1);
     }
 
-    // Each token goes out as two fields: its character code, then its
-    // position code with the extra bits (13 + 12 bits at most), which a
-    // literal sends as a field of no bits. Code and length are packed in
-    // one number per symbol (FieldLengthBits low bits for the length).
+    // Each token goes out as one field: its character code, then for a
+    // match its position code and the extra bits (16 + 13 + 12 bits at
+    // most). Code and length are packed in one number per symbol
+    // (FieldLengthBits low bits for the length); a literal's position part
+    // has no bits.
     enum { FieldLengthBits = 5 };
     uint32_t charField[NumCharCodes];
     uint32_t posField[NumPosCodes];
@@ -261,13 +262,15 @@ void WriteBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens
     for (uint32_t i = 0; i < count; i++) {
         Lh5Token token = tokens[i];
         uint32_t charBits = charField[token.code];
-        PutBits(&local, charBits >> FieldLengthBits, (int)(charBits & lengthMask));
         int positionCode = PositionCode(token.distance);
         int extraBits = positionCode > 1 ? positionCode - 1 : 0;
         uint32_t posBits = posField[positionCode];
-        uint32_t value = (posBits >> FieldLengthBits) << extraBits | (token.distance & ((1u << extraBits) - 1));
-        int length = (int)(posBits & lengthMask) + extraBits;
-        PutBits(&local, value, token.code >= FirstMatchCode ? length : 0);
+        uint64_t posValue = (uint64_t)(posBits >> FieldLengthBits) << extraBits |
+                            (token.distance & ((1u << extraBits) - 1));
+        int posLength = token.code >= FirstMatchCode ? (int)(posBits & lengthMask) + extraBits : 0;
+        uint64_t value = (uint64_t)(charBits >> FieldLengthBits) << posLength |
+                         (posValue & (((uint64_t)1 << posLength) - 1));
+        PutBits(&local, value, (int)(charBits & lengthMask) + posLength);
     }
     *writer = local;
 }

@@ -79,9 +79,10 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     if (size == 0)
         return;
     MatchFinder *finder = new MatchFinder;
-    StartMatchFinder(finder, data, size, settings->chainDepth);
+    StartMatchFinder(finder, data, size);
     ParseState *state = new ParseState;
     state->sparse = 0;
+    state->deep = 0;
     BitWriter writer;
     StartBitWriter(&writer, packed);
 
@@ -104,7 +105,8 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         size_t end = size - start > chunkSize ? start + chunkSize : size;
         // The chunk parsed as a continuation of the pending block, and its
         // codes as a block of its own.
-        ParseChunk(finder, start, end, settings->niceLength, &model, state, &part, &partStats);
+        ParseChunk(finder, start, end, settings->chainDepth, settings->niceLength, &model, state, &part,
+                   &partStats);
         PlanBlock(&partStats, partPlan);
         // It joins the pending block when that costs no more than two
         // blocks would.

@@ -32,8 +32,10 @@ struct Lh5Token {
 };
 
 // The position code of a distance: 0 for 0, else the number of significant
-// bits of the distance (1..13).
+// bits of the distance (1..13). Counted as the bits of 2 * distance + 1,
+// one more than those of the distance and never none, so that no branch is
+// needed for 0.
 static inline int PositionCode(unsigned distance)
 {
-    return distance == 0 ? 0 : 32 - __builtin_clz(distance);
+    return 31 - __builtin_clz(2 * distance + 1);
 }

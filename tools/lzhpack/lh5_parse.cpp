@@ -65,9 +65,15 @@ static inline void WeighMatches(Arrival *target, uint32_t here, const MatchPair 
     }
 }
 
-void ParseChunk(MatchFinder *finder, size_t start, size_t end, int niceLength, const CostModel *model,
-                ParseState *state, std::vector<Lh5Token> *tokens, BlockStatistics *stats)
+void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, int niceLength,
+                const CostModel *model, ParseState *state, std::vector<Lh5Token> *tokens,
+                BlockStatistics *stats)
 {
+    if (chainDepth < 1)
+        chainDepth = 1;
+    if (chainDepth > MaxChainDepth)
+        chainDepth = MaxChainDepth;
+    int deepChainDepth = chainDepth * DeepFactor < MaxChainDepth ? chainDepth * DeepFactor : MaxChainDepth;
     size_t length = end - start;
     state->arrivals.assign(length + 1 + ArrivalSlack, Unreached);
     Arrival *arrival = state->arrivals.data();
@@ -86,7 +92,9 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int niceLength, c
         size_t to = length - from > EnterAhead ? from + EnterAhead : length;
         EnterPositions(finder, start + to, state->candidates);
         size_t skipMask = state->sparse ? SparseStep - 1 : 0;
+        int depth = state->deep ? deepChainDepth : chainDepth;
         size_t matched = 0;  // searched positions with matches
+        size_t passedOver = 0;  // positions inside matches taken whole
         size_t i = next > from ? next : from;
         while (i < to) {
             Arrival *target = arrival + i;
@@ -96,7 +104,7 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int niceLength, c
             size_t left = length - i;
             if (left >= MinMatchLength && ((i - from) & skipMask) == 0) {
                 int maxLength = left < MaxMatchLength ? (int)left : MaxMatchLength;
-                int count = SearchPosition(finder, start + i, maxLength, &state->candidates[i - from], found);
+                int count = SearchPosition(finder, start + i, maxLength, &state->candidates[i - from], depth, found);
                 matched += count != 0;
                 if (count != 0) {
                     MatchPair longest = found[count - 1];
@@ -105,6 +113,7 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int niceLength, c
                         KeepCheaper(&target[longest.length],
                                     MatchBase(here, longest, model) + lengthStep[longest.length]);
                         step = longest.length;
+                        passedOver += step - 1;
                     } else {
                         WeighMatches(target, here, found, count, model, lengthStep);
                     }
@@ -115,6 +124,7 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int niceLength, c
         next = i;
         // A sparse group ends as soon as any match shows up in one.
         state->sparse = state->sparse ? matched == 0 : to - from == EnterAhead && matched < SparseBelow;
+        state->deep = passedOver * DeepShare >= to - from;
     }
 
     // Walk back from the end, then lay the steps out forwards, counting

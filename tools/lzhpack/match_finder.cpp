@@ -3,7 +3,6 @@
 // The table slots of one position, all hashed from its first eight bytes.
 struct PositionHashes {
     uint32_t three;
-    uint32_t four;
     uint32_t five;
     uint32_t chain;
 };
@@ -18,7 +17,7 @@ static inline uint64_t LoadLastBytes(const uint8_t *p, const uint8_t *end)
     return value;
 }
 
-// Multiplicative hashes of the low 3, 4, 5 and ChainPrefixBytes bytes of
+// Multiplicative hashes of the low 3, 5 and ChainPrefixBytes bytes of
 // bytes (the caller checks that those bytes exist before using a hash):
 // each prefix is moved to the top of a word, so that the bytes after it
 // drop out, and the product's top bits are the hash.
@@ -26,7 +25,6 @@ static inline PositionHashes HashPosition(uint64_t bytes)
 {
     PositionHashes hashes;
     hashes.three = ((uint32_t)bytes << 8) * 2654435761u >> (32 - MatchHashBits);
-    hashes.four = (uint32_t)bytes * 2654435761u >> (32 - MatchHashBits);
     hashes.five = (uint32_t)(((bytes << 24) * 0x9E3779B97F4A7C15ull) >> (64 - MatchHashBits));
     hashes.chain = (uint32_t)(((bytes << (64 - 8 * ChainPrefixBytes)) * 0xD6E8FEB86659FD93ull) >>
                               (64 - MatchHashBits));
@@ -48,12 +46,10 @@ static inline void EnterFullPosition(MatchFinder *finder, size_t position, Posit
 {
     uint16_t entry = (uint16_t)position;
     noted->three = EntryBack(position, finder->latestOfThree[hashes.three]);
-    noted->four = EntryBack(position, finder->latestOfFour[hashes.four]);
     noted->five = EntryBack(position, finder->latestOfFive[hashes.five]);
     uint16_t chainBack = EntryBack(position, finder->chainHead[hashes.chain]);
     noted->chain = chainBack;
     finder->latestOfThree[hashes.three] = entry;
-    finder->latestOfFour[hashes.four] = entry;
     finder->latestOfFive[hashes.five] = entry;
     // A stale head (0 back) gets the largest link, which ends a walk as any
     // link past the dictionary does.
@@ -70,25 +66,20 @@ static void EnterLastPosition(MatchFinder *finder, size_t position, PositionCand
     PositionHashes hashes = HashPosition(LoadLastBytes(bytes, finder->data + finder->size));
     uint16_t entry = (uint16_t)position;
     noted->three = left >= 3 ? EntryBack(position, finder->latestOfThree[hashes.three]) : 0;
-    noted->four = 0;
     noted->five = 0;
     noted->chain = 0;
     if (left >= 3)
         finder->latestOfThree[hashes.three] = entry;
-    if (left >= 4)
-        finder->latestOfFour[hashes.four] = entry;
     if (left >= 5)
         finder->latestOfFive[hashes.five] = entry;
 }
 
-void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size, int chainDepth)
+void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size)
 {
     finder->data = data;
     finder->size = size;
     finder->nextEntry = 0;
-    finder->chainDepth = chainDepth < 1 ? 1 : chainDepth > MaxChainDepth ? MaxChainDepth : chainDepth;
     memset(finder->latestOfThree, 0, sizeof finder->latestOfThree);
-    memset(finder->latestOfFour, 0, sizeof finder->latestOfFour);
     memset(finder->latestOfFive, 0, sizeof finder->latestOfFive);
     memset(finder->chainHead, 0, sizeof finder->chainHead);
     memset(finder->chainStep, 0xFF, sizeof finder->chainStep);
@@ -98,8 +89,9 @@ void EnterPositions(MatchFinder *finder, size_t to, PositionCandidates *candidat
 {
     size_t from = finder->nextEntry;
     size_t fullEnd = finder->size >= 8 ? finder->size - 7 : 0;  // positions with eight bytes
+    size_t fullTo = to < fullEnd ? to : fullEnd < from ? from : fullEnd;
     size_t position = from;
-    for (; position < to && position < fullEnd; position++)
+    for (; position < fullTo; position++)
         EnterFullPosition(finder, position, HashPosition(LoadEightBytes(finder->data + position)),
                           &candidates[position - from]);
     for (; position < to; position++)

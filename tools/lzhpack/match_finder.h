@@ -1,6 +1,6 @@
 // Finds earlier occurrences of the bytes at each position within the
 // "-lh5-" dictionary, for a parse that weighs every match it is given:
-// the nearest match of 3, of 4 and of 5 bytes from tables of the latest
+// the nearest match of 3 and of 5 bytes from tables of the latest
 // positions of each hash, and longer ones further back from hash chains
 // over 8-byte prefixes, which hold few candidates that end early.
 //
@@ -47,27 +47,23 @@ struct MatchFinder {
     const uint8_t *data;
     size_t size;
     size_t nextEntry;  // every position below this is in the tables
-    int chainDepth;    // chain candidates examined per search
     uint16_t latestOfThree[MatchHashSize];  // newest position of each 3-byte hash
-    uint16_t latestOfFour[MatchHashSize];   // newest position of each 4-byte hash
     uint16_t latestOfFive[MatchHashSize];   // newest position of each 5-byte hash
     uint16_t chainHead[MatchHashSize];      // newest position of each chain
     uint16_t chainStep[MatchChainSize];     // how far back the next position of each one's chain lies
 };
 
 // What the tables held for one position before it was entered: how far
-// back the latest position with the same 3-, 4- and 5-byte hash lies, and
-// the newest entry of its chain (0 or more than DictionarySize back: none).
+// back the latest position with the same 3- and 5-byte hash lies, and the
+// newest entry of its chain (0 or more than DictionarySize back: none).
 struct PositionCandidates {
     uint16_t three;
-    uint16_t four;
     uint16_t five;
     uint16_t chain;
 };
 
-// Prepares finder to search data[0..size). chainDepth (1 to MaxChainDepth)
-// bounds the work per position.
-void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size, int chainDepth);
+// Prepares finder to search data[0..size).
+void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size);
 
 // Enters the positions from finder->nextEntry up to (not including) to,
 // at most EnterAhead of them, noting the candidates of the i-th in
@@ -186,11 +182,12 @@ static inline void WalkChain(SearchState *state, const uint16_t *step, uint32_t 
 
 // Finds the matches of an entered position with noted candidates, at most
 // maxLength (3 to MaxMatchLength, and no more than the bytes left) bytes
-// long, and stores them at found (room for MaxMatchPairs) in order of
+// long, looking at most at chainDepth (1 to MaxChainDepth) chain
+// candidates, and stores them at found (room for MaxMatchPairs) in order of
 // increasing length, each the nearest occurrence found for its length.
 // Returns how many there are.
 static inline int SearchPosition(const MatchFinder *finder, size_t position, int maxLength,
-                                 const PositionCandidates *noted, MatchPair *found)
+                                 const PositionCandidates *noted, int chainDepth, MatchPair *found)
 {
     const uint8_t *current = finder->data + position;
     SearchState state;
@@ -200,9 +197,8 @@ static inline int SearchPosition(const MatchFinder *finder, size_t position, int
     if (finder->size - position >= 8) {
         uint64_t currentBytes = LoadEightBytes(current);
         ConsiderCandidate(&state, noted->three, current, currentBytes, maxLength);
-        ConsiderCandidate(&state, noted->four, current, currentBytes, maxLength);
         ConsiderCandidate(&state, noted->five, current, currentBytes, maxLength);
-        WalkChain(&state, finder->chainStep, noted->chain, finder->chainDepth, current, currentBytes, position,
+        WalkChain(&state, finder->chainStep, noted->chain, chainDepth, current, currentBytes, position,
                   maxLength);
     } else if (InDictionary(noted->three)) {
         // One of the last seven positions: only the nearest 3-byte match,
