@@ -36,8 +36,8 @@ static inline void StartBitWriter(BitWriter *writer, std::vector<uint8_t> *outpu
     writer->pendingCount = 0;
 }
 
-// Appends the count (0 to 56) low bits of value.
-static inline void PutBits(BitWriter *writer, uint64_t value, int count)
+// Appends a field of count bits (0 to 56) whose value has no higher bits.
+static inline void PutField(BitWriter *writer, uint64_t field, int count)
 {
     if (writer->used + 8 > writer->room) {
         writer->output->resize(writer->room * 2 + BitWriterRoom);
@@ -46,7 +46,6 @@ static inline void PutBits(BitWriter *writer, uint64_t value, int count)
     }
     // The field's top bit goes just below the pending bits. A field of no
     // bits is 0, so the shift may wrap harmlessly then.
-    uint64_t field = value & (((uint64_t)1 << count) - 1);
     uint64_t pending = writer->pending | field << ((64 - writer->pendingCount - count) & 63);
     int pendingCount = writer->pendingCount + count;
     // The eight bytes, most significant first, in one store.
@@ -59,6 +58,12 @@ static inline void PutBits(BitWriter *writer, uint64_t value, int count)
     writer->used += (size_t)whole;
     writer->pending = pending << (8 * whole);
     writer->pendingCount = pendingCount & 7;
+}
+
+// Appends the count (0 to 56) low bits of value.
+static inline void PutBits(BitWriter *writer, uint64_t value, int count)
+{
+    PutField(writer, value & (((uint64_t)1 << count) - 1), count);
 }
 
 // Completes the last byte with zero bits and trims the vector to the bytes

@@ -247,30 +247,33 @@ void WriteBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens
 
     // Each token goes out as one field: its character code, then for a
     // match its position code and the extra bits (16 + 13 + 12 bits at
-    // most). Code and length are packed in one number per symbol
-    // (FieldLengthBits low bits for the length); a literal's position part
-    // has no bits.
-    enum { FieldLengthBits = 5 };
-    uint32_t charField[NumCharCodes];
-    uint32_t posField[NumPosCodes];
-    for (int i = 0; i < NumCharCodes; i++)
-        charField[i] = plan->charUsed > 1 ? (uint32_t)plan->charCodes[i] << FieldLengthBits | plan->charLengths[i] : 0;
-    for (int i = 0; i < NumPosCodes; i++)
-        posField[i] = plan->posUsed > 1 ? (uint32_t)plan->posCodes[i] << FieldLengthBits | plan->posLengths[i] : 0;
-    const uint32_t lengthMask = (1u << FieldLengthBits) - 1;
+    // most). The codes and lengths are looked up whole: for each position
+    // code, its code already moved above its extra bits, and the length of
+    // both. A literal's position part has no bits.
+    uint32_t charCode[NumCharCodes];
+    uint8_t charLength[NumCharCodes];
+    uint32_t posCode[NumPosCodes];
+    uint8_t posLength[NumPosCodes];
+    uint32_t extraMask[NumPosCodes];
+    for (int i = 0; i < NumCharCodes; i++) {
+        charCode[i] = plan->charUsed > 1 ? plan->charCodes[i] : 0;
+        charLength[i] = plan->charUsed > 1 ? plan->charLengths[i] : 0;
+    }
+    for (int i = 0; i < NumPosCodes; i++) {
+        int extraBits = i > 1 ? i - 1 : 0;
+        posCode[i] = plan->posUsed > 1 ? (uint32_t)plan->posCodes[i] << extraBits : 0;
+        posLength[i] = (uint8_t)((plan->posUsed > 1 ? plan->posLengths[i] : 0) + extraBits);
+        extraMask[i] = (1u << extraBits) - 1;
+    }
     BitWriter local = *writer;  // see bit_writer.h
     for (uint32_t i = 0; i < count; i++) {
         Lh5Token token = tokens[i];
-        uint32_t charBits = charField[token.code];
         int positionCode = PositionCode(token.distance);
-        int extraBits = positionCode > 1 ? positionCode - 1 : 0;
-        uint32_t posBits = posField[positionCode];
-        uint64_t posValue = (uint64_t)(posBits >> FieldLengthBits) << extraBits |
-                            (token.distance & ((1u << extraBits) - 1));
-        int posLength = token.code >= FirstMatchCode ? (int)(posBits & lengthMask) + extraBits : 0;
-        uint64_t value = (uint64_t)(charBits >> FieldLengthBits) << posLength |
-                         (posValue & (((uint64_t)1 << posLength) - 1));
-        PutBits(&local, value, (int)(charBits & lengthMask) + posLength);
+        int isMatch = token.code >= FirstMatchCode;
+        uint32_t posBits = (posCode[positionCode] | (token.distance & extraMask[positionCode])) & (0u - isMatch);
+        int posBitCount = isMatch ? posLength[positionCode] : 0;
+        PutField(&local, (uint64_t)charCode[token.code] << posBitCount | posBits,
+                 charLength[token.code] + posBitCount);
     }
     *writer = local;
 }
