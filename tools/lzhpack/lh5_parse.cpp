@@ -29,11 +29,16 @@ static inline Arrival MaskIf(int condition)
     return (Arrival)0 - (Arrival)(condition != 0);
 }
 
-// Keeps the cheaper of an arrival and a candidate, without a branch.
+// The cheaper of two arrivals, chosen without a branch.
+static inline Arrival Cheaper(Arrival a, Arrival b)
+{
+    return a ^ ((a ^ b) & MaskIf(b < a));
+}
+
+// Keeps the cheaper of an arrival and a candidate.
 static inline void KeepCheaper(Arrival *arrival, Arrival candidate)
 {
-    Arrival old = *arrival;
-    *arrival = old ^ ((old ^ candidate) & MaskIf(candidate < old));
+    *arrival = Cheaper(*arrival, candidate);
 }
 
 // The arrival of a match from a position reached at price here, without
@@ -86,7 +91,11 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
     const uint8_t *bytes = finder->data + start;
     MatchPair found[MaxMatchPairs];
 
+    // The arrival at the position being left is kept at hand: the next
+    // position's depends on it through the literal step, position after
+    // position, and reading it back from memory would lengthen that chain.
     arrival[0] = 0;
+    Arrival current = 0;
     size_t next = 0;  // where the next step starts: past a match taken whole
     for (size_t from = 0; from < length; from += EnterAhead) {
         size_t to = length - from > EnterAhead ? from + EnterAhead : length;
@@ -98,8 +107,11 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
         size_t i = next > from ? next : from;
         while (i < to) {
             Arrival *target = arrival + i;
-            uint32_t here = (uint32_t)(target[0] >> ArrivalPriceShift);
-            KeepCheaper(&target[1], MakeArrival(here + model->charCost[bytes[i]], 1, 0));
+            uint32_t here = (uint32_t)(current >> ArrivalPriceShift);
+            // Matches from here reach 3 bytes on or more, so the next
+            // position's arrival is final once the literal is weighed.
+            current = Cheaper(target[1], MakeArrival(here + model->charCost[bytes[i]], 1, 0));
+            target[1] = current;
             size_t step = 1;
             size_t left = length - i;
             if (left >= MinMatchLength && ((i - from) & skipMask) == 0) {
@@ -114,6 +126,7 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
                                     MatchBase(here, longest, model) + lengthStep[longest.length]);
                         step = longest.length;
                         passedOver += step - 1;
+                        current = target[step];
                     } else {
                         WeighMatches(target, here, found, count, model, lengthStep);
                     }
@@ -127,14 +140,13 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
         state->deep = passedOver * DeepShare >= to - from;
     }
 
-    // Walk back from the end, then lay the steps out forwards, counting
-    // them.
-    size_t steps = 0;
-    for (size_t at = length; at > 0; at -= (arrival[at] >> ArrivalLengthShift) & 0xFFFF)
-        steps++;
-    tokens->resize(steps);
+    // Walk back from the end once, laying the steps out backwards in room
+    // for one per byte and counting them; then copy them out in order.
+    if (state->steps.size() < length)
+        state->steps.resize(length);
     ClearStatistics(stats);
-    Lh5Token *out = tokens->data() + steps;
+    Lh5Token *last = state->steps.data() + length;
+    Lh5Token *out = last;
     for (size_t at = length; at > 0;) {
         Arrival step = arrival[at];
         unsigned len = (unsigned)(step >> ArrivalLengthShift) & 0xFFFF;
@@ -145,4 +157,5 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
         CountToken(stats, token);
         at -= len;
     }
+    tokens->assign(out, last);
 }

@@ -33,6 +33,7 @@ enum {
 // Working storage of the parse, kept from chunk to chunk of one file.
 struct ParseState {
     std::vector<uint64_t> arrivals;
+    std::vector<Lh5Token> steps;  // the tokens as the walk back from the end finds them
     PositionCandidates candidates[EnterAhead];
     int sparse;  // 1 while only every SparseStep-th position is searched; 0 at the start
     int deep;    // 1 while chains are walked DeepFactor times as far; 0 at the start
