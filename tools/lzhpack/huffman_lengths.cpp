@@ -11,11 +11,37 @@ struct HuffmanNode {
     int parent;
 };
 
-// Sorts the used symbols by increasing frequency (ties by symbol, so the
-// result depends only on the input): each becomes one key, its frequency
-// above its symbol, and the keys are sorted.
+// Sorts symbols (given in increasing order) stably by one byte of their
+// frequency, from symbols into sorted.
+static void SortByFrequencyByte(const int *symbols, int used, const uint32_t *frequencies, int shift,
+                                int *sorted)
+{
+    int start[257];
+    memset(start, 0, sizeof start);
+    for (int i = 0; i < used; i++)
+        start[((frequencies[symbols[i]] >> shift) & 0xFF) + 1]++;
+    for (int b = 0; b < 256; b++)
+        start[b + 1] += start[b];
+    for (int i = 0; i < used; i++)
+        sorted[start[(frequencies[symbols[i]] >> shift) & 0xFF]++] = symbols[i];
+}
+
+// Sorts the used symbols (given in increasing order) by increasing
+// frequency, ties by symbol, so that the result depends only on the input.
+// The frequencies of a block fit 16 bits (it holds at most 65,535 codes):
+// two stable passes by byte do then; larger ones go through keys that are
+// sorted.
 static void SortByFrequency(int *symbols, int used, const uint32_t *frequencies)
 {
+    uint32_t largest = 0;
+    for (int i = 0; i < used; i++)
+        largest = frequencies[symbols[i]] > largest ? frequencies[symbols[i]] : largest;
+    if (largest <= 0xFFFF) {
+        int byLowByte[MaxAlphabetSize];
+        SortByFrequencyByte(symbols, used, frequencies, 0, byLowByte);
+        SortByFrequencyByte(byLowByte, used, frequencies, 8, symbols);
+        return;
+    }
     uint64_t keys[MaxAlphabetSize];
     for (int i = 0; i < used; i++)
         keys[i] = (uint64_t)frequencies[symbols[i]] << 16 | (uint64_t)symbols[i];

@@ -16,7 +16,7 @@ enum {
 EncoderSettings DefaultEncoderSettings(void)
 {
     EncoderSettings settings;
-    settings.chainDepth = 16;
+    settings.chainDepth = 10;
     settings.niceLength = 32;
     settings.chunkSize = 16384;
     return settings;

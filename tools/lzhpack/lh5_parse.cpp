@@ -78,7 +78,6 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
         chainDepth = 1;
     if (chainDepth > MaxChainDepth)
         chainDepth = MaxChainDepth;
-    int deepChainDepth = chainDepth * DeepFactor < MaxChainDepth ? chainDepth * DeepFactor : MaxChainDepth;
     size_t length = end - start;
     state->arrivals.assign(length + 1 + ArrivalSlack, Unreached);
     Arrival *arrival = state->arrivals.data();
@@ -101,7 +100,7 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
         size_t to = length - from > EnterAhead ? from + EnterAhead : length;
         EnterPositions(finder, start + to, state->candidates);
         size_t skipMask = state->sparse ? SparseStep - 1 : 0;
-        int depth = state->deep ? deepChainDepth : chainDepth;
+        int depth = state->deep ? MaxChainDepth : chainDepth;
         size_t matched = 0;  // searched positions with matches
         size_t passedOver = 0;  // positions inside matches taken whole
         size_t i = next > from ? next : from;

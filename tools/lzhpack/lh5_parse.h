@@ -25,9 +25,9 @@ enum {
     SparseStep = 8,                 // a sparse group searches every SparseStep-th position
     SparseBelow = EnterAhead / 64,  // a full group with fewer positions that have matches
                                     // is followed by a sparse one
-    DeepShare = 4,                  // a group with at least 1 / DeepShare of its positions
-                                    // inside matches taken whole is followed by a deep one
-    DeepFactor = 3                  // a deep group walks chains this many times as far
+    DeepShare = 4                   // a group with at least 1 / DeepShare of its positions
+                                    // inside matches taken whole is followed by a deep
+                                    // one, which walks MaxChainDepth chain candidates
 };
 
 // Working storage of the parse, kept from chunk to chunk of one file.
@@ -36,20 +36,20 @@ struct ParseState {
     std::vector<Lh5Token> steps;  // the tokens as the walk back from the end finds them
     PositionCandidates candidates[EnterAhead];
     int sparse;  // 1 while only every SparseStep-th position is searched; 0 at the start
-    int deep;    // 1 while chains are walked DeepFactor times as far; 0 at the start
+    int deep;    // 1 while chains are walked MaxChainDepth far; 0 at the start
 };
 
 // Finds the cheapest sequence of literals and matches for data[start..end)
 // under model, where finder holds the data with every position below
 // start entered, puts its tokens in tokens (the old content is replaced)
 // and counts them into stats (cleared first). The matches of each position
-// are searched as the parse reaches it, walking chainDepth chain
-// candidates: a match of niceLength or more is taken whole, and the
-// positions inside it are not searched. Where the data shows almost no
-// matches (as packed or random data does), only every SparseStep-th
-// position is searched until matches show up again; where long matches
-// abound (as in repetitive text or pictures), finding the longest saves
-// searching inside it, and chains are walked further.
+// are searched as the parse reaches it, walking chainDepth (1 to
+// MaxChainDepth) chain candidates: a match of niceLength or more is taken
+// whole, and the positions inside it are not searched. Where the data
+// shows almost no matches (as packed or random data does), only every
+// SparseStep-th position is searched until matches show up again; where
+// long matches abound (as in repetitive text or pictures), finding the
+// longest saves searching inside it, and chains are walked further.
 void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, int niceLength,
                 const CostModel *model, ParseState *state, std::vector<Lh5Token> *tokens,
                 BlockStatistics *stats);
