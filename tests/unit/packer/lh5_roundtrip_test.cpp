@@ -116,6 +116,38 @@ TEST(Lh5RoundTrip, MatchesReachTheWholeDictionary)
     ExpectRoundTrip(data, "8 KiB period");
 }
 
+TEST(Lh5RoundTrip, RepeatsAtMultiplesOf65536ComeBackWhole)
+{
+    // The finder keeps the low 16 bits of positions: a block repeated at
+    // a period of 65,536 (or just off it) leaves table entries that look
+    // 0 or 1 bytes back, and they must not become matches.
+    for (size_t period : {65536u, 65535u, 65537u}) {
+        Bytes block = RandomBytes(period, (uint32_t)period);
+        Bytes data;
+        for (int i = 0; i < 3; i++)
+            data.insert(data.end(), block.begin(), block.end());
+        ExpectRoundTrip(data, ("period " + std::to_string(period)).c_str());
+    }
+}
+
+TEST(Lh5RoundTrip, RepeatsInsideRandomDataAreStillFound)
+{
+    // Over random data only every few positions are searched; a copy of
+    // earlier random bytes at any distance must still be found and coded
+    // as matches (about 2 bytes per 256-byte match, not the copy's size).
+    for (size_t distance : {3001u, 5000u, 8191u}) {
+        Bytes data = RandomBytes(60000, (uint32_t)distance);
+        size_t copyStart = 40000;
+        for (size_t i = 0; i < 6000; i++)
+            data[copyStart + i] = data[copyStart - distance + i];
+        EncoderSettings settings = DefaultEncoderSettings();
+        Bytes packed;
+        EncodeLh5(data.data(), data.size(), &settings, &packed);
+        EXPECT_LT(packed.size(), 54000u + 1000u) << "distance " << distance << ": the copy was not found";
+        ExpectRoundTrip(data, ("copy at distance " + std::to_string(distance)).c_str());
+    }
+}
+
 TEST(Lh5RoundTrip, BlocksNeverHoldMoreThan65535Codes)
 {
     // Random bytes are nearly all literals: with the largest chunks the
