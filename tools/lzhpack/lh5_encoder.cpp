@@ -108,6 +108,18 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         ParseChunk(finder, start, end, settings->chainDepth, settings->niceLength, &model, state, &part,
                    &partStats);
         PlanBlock(&partStats, partPlan);
+        if (start == 0) {
+            // The first chunk was parsed under a guessed model: parse it
+            // once more under its own codes, with the finder started
+            // afresh (its positions are entered once per parse).
+            ModelFromPlan(partPlan, &model);
+            StartMatchFinder(finder, data, size);
+            state->sparse = 0;
+            state->deep = 0;
+            ParseChunk(finder, start, end, settings->chainDepth, settings->niceLength, &model, state, &part,
+                       &partStats);
+            PlanBlock(&partStats, partPlan);
+        }
         // It joins the pending block when that costs no more than two
         // blocks would.
         int merged = 0;
