@@ -196,10 +196,10 @@ static inline int SearchPosition(const MatchFinder *finder, size_t position, int
     state.bestLength = MinMatchLength - 1;
     if (finder->size - position >= 8) {
         uint64_t currentBytes = LoadEightBytes(current);
-        // Each table holds the latest position of its prefix: without a
-        // 3-byte one in the dictionary there is no longer match either,
-        // and without a 5-byte one no chain candidate of 8 (hash
-        // collisions aside, which only cost a match).
+        // Each table holds the latest position with its hash: without a
+        // 3-byte candidate in the dictionary there is no match there at
+        // all, and without a 5-byte one no chain candidate can match 8
+        // bytes.
         if (!InDictionary(noted->three))
             return 0;
         ConsiderCandidate(&state, noted->three, current, currentBytes, maxLength);
