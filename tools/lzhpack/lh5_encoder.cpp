@@ -1,7 +1,5 @@
 #include "tools/lzhpack/lh5_encoder.h"
 
-#include <string.h>
-
 #include "tools/lzhpack/bit_writer.h"
 #include "tools/lzhpack/lh5_block.h"
 #include "tools/lzhpack/lh5_format.h"
@@ -32,20 +30,22 @@ static void DefaultModel(CostModel *model)
         model->distanceCost[j] = 4 + (j > 1 ? (uint32_t)(j - 1) : 0);
 }
 
+// The costs of every code under a block's codes (with guesses for the codes
+// it does not have), for parsing the next chunk.
 static void ModelFromPlan(const BlockPlan *plan, CostModel *model)
 {
     for (int i = 0; i < NumCharCodes; i++) {
         if (plan->charUsed <= 1)
             model->charCost[i] = i == plan->charSingle ? 1 : UnusedCharCost;
         else
-            model->charCost[i] = plan->charLengths[i] != 0 ? plan->charLengths[i] : UnusedCharCost;
+            model->charCost[i] = plan->charLengths[i] != 0 ? plan->charLengths[i] : (uint32_t)UnusedCharCost;
     }
     for (int j = 0; j < NumPosCodes; j++) {
         uint32_t cost;
         if (plan->posUsed <= 1)
             cost = j == plan->posSingle ? 1 : UnusedPosCost;
         else
-            cost = plan->posLengths[j] != 0 ? plan->posLengths[j] : UnusedPosCost;
+            cost = plan->posLengths[j] != 0 ? plan->posLengths[j] : (uint32_t)UnusedPosCost;
         model->distanceCost[j] = cost + (j > 1 ? (uint32_t)(j - 1) : 0);
     }
 }
@@ -57,6 +57,7 @@ struct PendingBlock {
     BlockPlan *plan;
 };
 
+// Writes the pending block, if it has any tokens, and empties it.
 static void EmitBlock(BitWriter *writer, PendingBlock *block)
 {
     if (block->tokens.empty())
@@ -66,6 +67,7 @@ static void EmitBlock(BitWriter *writer, PendingBlock *block)
     ClearStatistics(&block->stats);
 }
 
+// Exchanges two plans (they are large: only the pointers move).
 static void SwapPlans(BlockPlan **a, BlockPlan **b)
 {
     BlockPlan *kept = *a;
