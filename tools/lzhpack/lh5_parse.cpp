@@ -101,6 +101,7 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
         EnterPositions(finder, start + to, state->candidates);
         size_t skipMask = state->sparse ? SparseStep - 1 : 0;
         int depth = state->deep ? MaxChainDepth : chainDepth;
+        size_t searched = 0;
         size_t matched = 0;  // searched positions with matches
         size_t passedOver = 0;  // positions inside matches taken whole
         size_t i = next > from ? next : from;
@@ -115,7 +116,9 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
             size_t left = length - i;
             if (left >= MinMatchLength && ((i - from) & skipMask) == 0) {
                 int maxLength = left < MaxMatchLength ? (int)left : MaxMatchLength;
-                int count = SearchPosition(finder, start + i, maxLength, &state->candidates[i - from], depth, found);
+                int count = SearchPosition(finder, start + i, maxLength, &state->candidates[i - from], depth,
+                                           found);
+                searched++;
                 matched += count != 0;
                 if (count != 0) {
                     MatchPair longest = found[count - 1];
@@ -135,7 +138,7 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
         }
         next = i;
         // A sparse group ends as soon as any match shows up in one.
-        state->sparse = state->sparse ? matched == 0 : to - from == EnterAhead && matched < SparseBelow;
+        state->sparse = state->sparse ? matched == 0 : searched >= SparseAfter && matched * SparseShare < searched;
         state->deep = passedOver * DeepShare >= to - from;
     }
 

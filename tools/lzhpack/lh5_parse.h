@@ -23,8 +23,9 @@ struct CostModel {
 // positions (see ParseChunk).
 enum {
     SparseStep = 8,                 // a sparse group searches every SparseStep-th position
-    SparseBelow = EnterAhead / 64,  // a full group with fewer positions that have matches
-                                    // is followed by a sparse one
+    SparseAfter = EnterAhead / 2,   // a group that searched at least this many positions,
+    SparseShare = 64,               // less than 1 / SparseShare of them with matches, is
+                                    // followed by a sparse one
     DeepShare = 4                   // a group with at least 1 / DeepShare of its positions
                                     // inside matches taken whole is followed by a deep
                                     // one, which walks MaxChainDepth chain candidates
