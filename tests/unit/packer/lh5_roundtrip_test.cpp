@@ -148,6 +148,30 @@ TEST(Lh5RoundTrip, RepeatsInsideRandomDataAreStillFound)
     }
 }
 
+TEST(Lh5RoundTrip, TextAfterLongRunsIsSearchedInFull)
+{
+    // A run is taken in matches of 256 bytes, so few of its positions are
+    // searched, all with matches. The text after it, which starts where
+    // the third stretch of 4,096 positions (the unit the search effort
+    // follows) ends, must be searched as closely as text with nothing
+    // before it: the run itself costs a few dozen bytes.
+    Bytes text;
+    uint32_t seed = 5;
+    const char *words[] = {"level ", "door ", "key ", "the ", "gate ", "monster ", "\r\n", "tower "};
+    while (text.size() < 12000) {
+        const char *word = words[NextRandom(&seed) % 8];
+        text.insert(text.end(), word, word + strlen(word));
+    }
+    Bytes runThenText(12288, 0);
+    runThenText.insert(runThenText.end(), text.begin(), text.end());
+    EncoderSettings settings = DefaultEncoderSettings();
+    Bytes packedText, packedBoth;
+    EncodeLh5(text.data(), text.size(), &settings, &packedText);
+    EncodeLh5(runThenText.data(), runThenText.size(), &settings, &packedBoth);
+    EXPECT_LT(packedBoth.size(), packedText.size() + 200);
+    ExpectRoundTrip(runThenText, "run, then text");
+}
+
 TEST(Lh5RoundTrip, BlocksNeverHoldMoreThan65535Codes)
 {
     // Random bytes are nearly all literals: with the largest chunks the
