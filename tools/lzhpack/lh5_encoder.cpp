@@ -14,7 +14,7 @@ enum {
 EncoderSettings DefaultEncoderSettings(void)
 {
     EncoderSettings settings;
-    settings.chainDepth = 10;
+    settings.chainDepth = 6;
     settings.niceLength = 32;
     settings.chunkSize = 16384;
     return settings;
