@@ -9,8 +9,9 @@
 
 // Knobs of the compressor; DefaultEncoderSettings gives the packer's own.
 struct EncoderSettings {
-    int chainDepth;    // hash-chain candidates examined per position
-    int niceLength;    // a match this long is taken without weighing others
+    int chainDepth;    // hash-chain candidates examined per position (1 to 48; after a
+                       // stretch rich in long matches, 48)
+    int niceLength;    // a match this long is taken whole, without searching inside it
     int chunkSize;     // bytes parsed at a time; blocks are made of chunks
 };
 
