@@ -35,7 +35,6 @@ int ExtractArchive(uint16_t memberLimit, const uint8_t *archive, uint32_t archiv
     ArchiveCursor = archive;
     PackedRemaining = 0;
     ArchiveFaults = 0;
-    MakeCrcTable();
 
     for (unsigned count = 0; count < memberLimit; count++) {
         int header = ReadMemberHeader();

@@ -7,19 +7,19 @@
 
 enum { CrcTableSize = 256, CrcSliceCount = 16 };
 
-// One 16-bit entry per byte value; filled by MakeCrcTable.
-extern uint16_t CrcTable[CrcTableSize];
+// The CRC tables. They are worked out when the program is compiled and are
+// read-only, so any number of threads may fold at once and nothing needs
+// setting up first.
+typedef struct CrcTableSet {
+    // slices[0][b] is the CRC of the single byte b (the classic table);
+    // slices[k][b] is the effect of byte b followed by k zero bytes, so that
+    // sixteen bytes fold with sixteen independent lookups.
+    uint16_t slices[CrcSliceCount][CrcTableSize];
+} CrcTableSet;
 
-// CrcSlices[k][b]: the effect of byte b followed by k zero bytes, so that
-// sixteen bytes fold with sixteen independent lookups (CrcSlices[0] is
-// CrcTable's content).
-extern uint16_t CrcSlices[CrcSliceCount][CrcTableSize];
+extern const CrcTableSet CrcTables;
 
-// Fills CrcTable and CrcSlices. Cheap; called at the start of every
-// extraction so that nothing depends on an earlier run.
-void MakeCrcTable(void);
-
-// Folds count bytes into crc (the tables must be filled) and returns the
-// new value: crc = CrcTable[(crc ^ b) & 0xFF] ^ (crc >> 8) for each byte b,
-// sixteen bytes at a time where it can.
+// Folds count bytes into crc and returns the new value:
+// crc = slices[0][(crc ^ b) & 0xFF] ^ (crc >> 8) for each byte b, sixteen
+// bytes at a time where it can.
 uint16_t FoldCrc(uint16_t crc, const uint8_t *bytes, size_t count);

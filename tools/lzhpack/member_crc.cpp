@@ -5,6 +5,5 @@
 // The installer's own CRC-16, so that packer and reader cannot disagree.
 uint16_t MemberCrc16(const uint8_t *data, size_t size)
 {
-    MakeCrcTable();
     return size != 0 ? FoldCrc(0, data, size) : 0;
 }
