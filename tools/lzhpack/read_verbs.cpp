@@ -4,10 +4,13 @@
 // when every member was sound, 1 when any was not, 2 for a usage or file
 // error.
 #include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "archive/archive_header.h"
 #include "archive/archive_reader.h"
@@ -18,14 +21,23 @@
 
 enum { ExitSound = 0, ExitFaulty = 1, ExitUsage = 2 };
 
-// Reads the whole file at path into a new buffer (freed by the caller).
-// Returns null after a message when it cannot be read or is 4 GiB or more.
-static uint8_t *LoadArchive(const char *path, uint32_t *size)
+// An archive's bytes: mapped from a regular file, or read into a buffer.
+struct LoadedArchive {
+    const uint8_t *data;
+    uint32_t size;
+    void *mapping;         // the mapped pages, or null
+    size_t mappedLength;
+    uint8_t *buffer;       // the bytes read, or null
+};
+
+// Reads the whole file at path into a new buffer. Returns 0 after a message
+// when it cannot be read or is 4 GiB or more.
+static int ReadArchiveFile(const char *path, LoadedArchive *archive)
 {
     FILE *file = fopen(path, "rb");
     if (file == NULL) {
         fprintf(stderr, "lzhpack: cannot open %s: %s\n", path, strerror(errno));
-        return NULL;
+        return 0;
     }
     uint8_t *data = NULL;
     long length = -1;
@@ -40,10 +52,57 @@ static uint8_t *LoadArchive(const char *path, uint32_t *size)
         free(data);
         data = NULL;
     } else {
-        *size = (uint32_t)length;
+        archive->buffer = data;
+        archive->data = data;
+        archive->size = (uint32_t)length;
     }
     fclose(file);
-    return data;
+    return data != NULL;
+}
+
+// Maps the regular, non-empty file at path read-only into memory, its pages
+// entered at once: the file's own cached pages are used, so nothing is copied
+// and no fresh page is cleared. Returns 0, having shown nothing, when the
+// path is anything else or cannot be mapped; the caller then reads it.
+static int MapArchiveFile(const char *path, LoadedArchive *archive)
+{
+    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return 0;
+    struct stat info;
+    void *mapping = MAP_FAILED;
+    if (fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+        (unsigned long long)info.st_size <= 0xFFFFFFFFull)
+        mapping = mmap(NULL, (size_t)info.st_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                       descriptor, 0);
+    close(descriptor);
+    if (mapping == MAP_FAILED)
+        return 0;
+    archive->mapping = mapping;
+    archive->mappedLength = (size_t)info.st_size;
+    archive->data = (const uint8_t *)mapping;
+    archive->size = (uint32_t)info.st_size;
+    return 1;
+}
+
+// Loads the archive at path: mapped when it is a regular file, read
+// otherwise (an empty file, a device, a pipe), so that every other kind of
+// path meets the same messages. Returns 0 after a message when it cannot be
+// read or is 4 GiB or more. The bytes must not change while loaded: a file
+// cut short under the mapping ends the process.
+static int LoadArchive(const char *path, LoadedArchive *archive)
+{
+    memset(archive, 0, sizeof *archive);
+    return MapArchiveFile(path, archive) || ReadArchiveFile(path, archive);
+}
+
+// Gives back what LoadArchive took.
+static void ReleaseArchive(LoadedArchive *archive)
+{
+    if (archive->mapping != NULL)
+        munmap(archive->mapping, archive->mappedLength);
+    free(archive->buffer);
+    memset(archive, 0, sizeof *archive);
 }
 
 // Copies text to out with every byte outside printable ASCII shown as '?',
@@ -62,9 +121,8 @@ int RunList(int argc, char **argv)
         fprintf(stderr, "usage: lzhpack list ARCHIVE\n");
         return ExitUsage;
     }
-    uint32_t size = 0;
-    uint8_t *archive = LoadArchive(argv[0], &size);
-    if (archive == NULL)
+    LoadedArchive archive;
+    if (!LoadArchive(argv[0], &archive))
         return ExitUsage;
 
     printf("method     packed   unpacked  crc   name\n");
@@ -72,7 +130,7 @@ int RunList(int argc, char **argv)
     int status = ExitSound;
     ArchiveEntry entry;
     int result;
-    while ((result = ReadArchiveEntry(archive, size, &offset, &entry)) > 0) {
+    while ((result = ReadArchiveEntry(archive.data, archive.size, &offset, &entry)) > 0) {
         PrintPrintable(entry.method);
         printf(" %10u %10u  %04X  ", (unsigned)entry.packedSize, (unsigned)entry.unpackedSize,
                (unsigned)entry.storedCrc);
@@ -83,19 +141,18 @@ int RunList(int argc, char **argv)
     }
     if (result < 0)
         status = ExitFaulty;
-    free(archive);
+    ReleaseArchive(&archive);
     return status;
 }
 
 // Runs ExtractArchive over the archive at path with every member allowed.
 static int RunExtraction(const char *path)
 {
-    uint32_t size = 0;
-    uint8_t *archive = LoadArchive(path, &size);
-    if (archive == NULL)
+    LoadedArchive archive;
+    if (!LoadArchive(path, &archive))
         return ExitUsage;
-    int sound = ExtractArchive(UINT16_MAX, archive, size);
-    free(archive);
+    int sound = ExtractArchive(UINT16_MAX, archive.data, archive.size);
+    ReleaseArchive(&archive);
     return sound ? ExitSound : ExitFaulty;
 }
 
