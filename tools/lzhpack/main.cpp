@@ -3,24 +3,49 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "resources/kest_version.h"
 #include "tools/lzhpack/lzhpack_verbs.h"
 
-static void PrintUsage(void)
+// Writes the usage text, every verb and option, to stream.
+static void PrintUsage(FILE *stream)
 {
-    fprintf(stderr,
-            "usage: lzhpack list ARCHIVE\n"
-            "       lzhpack test ARCHIVE\n"
-            "       lzhpack extract ARCHIVE DIR\n"
-            "       lzhpack create [--max-members N] ARCHIVE FILE...|FOLDER\n");
+    fputs("usage: lzhpack list ARCHIVE\n"
+          "       lzhpack test ARCHIVE\n"
+          "       lzhpack extract ARCHIVE DIR\n"
+          "       lzhpack create [--max-members N] [--allow-stored] [--jobs N] [--quiet]\n"
+          "                      ARCHIVE FILE...|FOLDER\n"
+          "       lzhpack --help | -h | --version\n"
+          "\n"
+          "  list      name, method, packed and unpacked size and CRC of every member\n"
+          "  test      decode every member and check its CRC; no file is written\n"
+          "  extract   unpack every member into DIR (made when missing)\n"
+          "  create    pack the files, or every file of FOLDER, as \"-lh5-\" members of a\n"
+          "            level-1 LHA archive\n"
+          "    --max-members N  refuse more than N members\n"
+          "    --allow-stored   keep files that do not shrink as \"-lh0-\" members\n"
+          "    --jobs N         pack N members at once (default: one per processor, at most 8)\n"
+          "    --quiet          print no line per packed member\n"
+          "\n"
+          "Exit status: 0 when every member was sound, 1 when one was not, 2 for a wrong\n"
+          "command line or an unreadable file.\n",
+          stream);
 }
 
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        PrintUsage();
+        PrintUsage(stderr);
         return 2;
     }
     const char *verb = argv[1];
+    if (strcmp(verb, "--help") == 0 || strcmp(verb, "-h") == 0) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (strcmp(verb, "--version") == 0) {
+        printf("lzhpack %s\n", KEST_VERSION_TEXT);
+        return 0;
+    }
     if (strcmp(verb, "list") == 0)
         return RunList(argc - 2, argv + 2);
     if (strcmp(verb, "test") == 0)
@@ -30,6 +55,6 @@ int main(int argc, char **argv)
     if (strcmp(verb, "create") == 0)
         return RunCreate(argc - 2, argv + 2);
     fprintf(stderr, "lzhpack: unknown verb '%s'\n", verb);
-    PrintUsage();
+    PrintUsage(stderr);
     return 2;
 }

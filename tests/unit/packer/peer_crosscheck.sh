@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Archives made by "lzhpack create" extracted by the peers lhasa and bsdtar,
 # byte for byte equal to their inputs, with the header layout the installer
-# reads; and the create verb's refusals, which must leave no archive behind.
+# reads; the create verb's refusals, which must leave no archive behind;
+# and lzhpack's help and version.
 #
 # usage: peer_crosscheck.sh LZHPACK WORKDIR
 set -u
@@ -122,6 +123,15 @@ cmp -s jobs1.lzh jobs4.lzh || fail "--jobs 1 and --jobs 4 give different archive
 expect_refusal "--jobs 0" --jobs 0 in/one.bin
 grep -q 'more than the 2 members' <("$lzhpack" create --quiet --max-members 2 x.lzh in/one.bin in/two.bin in/empty.bin 2>&1) \
   || fail "the member limit's message"
+
+# Help and version: standard output, exit status 0, every option named.
+"$lzhpack" --help >help.txt 2>help-err.txt || fail "--help exits nonzero"
+"$lzhpack" -h | cmp -s - help.txt || fail "-h prints other than --help"
+[ -s help-err.txt ] && fail "--help writes to standard error"
+for word in list test extract create --max-members --allow-stored --jobs --quiet --version; do
+  grep -q -e "$word" help.txt || fail "the usage text omits $word"
+done
+"$lzhpack" --version 2>/dev/null | grep -Eqx 'lzhpack [0-9]+\.[0-9]+\.[0-9]+\.[0-9]+' || fail "--version"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
