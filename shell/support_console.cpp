@@ -1,5 +1,7 @@
 // The support services for host-built tools: messages go to standard error,
-// status texts to standard output, the progress bar nowhere.
+// status texts to standard output, the progress bar nowhere. Both texts may
+// carry names read from an archive, so they reach the terminal with every
+// byte outside printable ASCII shown as '?'; the log keeps them as they are.
 #include "shell/support.h"
 #include "shell/support_console.h"
 #include "shell/support_platform.h"
@@ -23,16 +25,32 @@ void WriteLogLine(const char *line)
     fclose(log);
 }
 
+void CopyPrintable(char *buffer, size_t size, const char *text)
+{
+    size_t length = 0;
+    for (; text[length] != '\0' && length + 1 < size; length++) {
+        unsigned char c = (unsigned char)text[length];
+        buffer[length] = (char)(c >= 0x20 && c < 0x7F ? c : '?');
+    }
+    buffer[length] = '\0';
+}
+
 int ShowMessageText(const char *text)
 {
-    fprintf(stderr, "%s\n", text);
+    // Standard error is unbuffered: the line goes out in one write.
+    char shown[MessageTextSize];
+    CopyPrintable(shown, sizeof shown, text);
+    fprintf(stderr, "%s\n", shown);
     return 1;  // IDOK
 }
 
 void ShowStatusText(const char *text)
 {
-    if (ConsoleShowStatus)
-        printf("%s\n", text);
+    if (!ConsoleShowStatus)
+        return;
+    char shown[StatusTextSize];
+    CopyPrintable(shown, sizeof shown, text);
+    printf("%s\n", shown);
 }
 
 void StartProgress(uint32_t total, uint32_t step)

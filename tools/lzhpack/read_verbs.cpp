@@ -1,6 +1,7 @@
 // The reading verbs of lzhpack: list, test and extract. test and extract
 // run the installer's own reader and decoder (ExtractArchive); messages go
-// to standard error and status lines to standard output. Exit status: 0
+// to standard error and status lines to standard output, member names in
+// them with every unprintable byte shown as '?'. Exit status: 0
 // when every member was sound, 1 when any was not, 2 for a usage or file
 // error.
 #include <errno.h>
@@ -15,6 +16,7 @@
 #include "archive/archive_header.h"
 #include "archive/archive_reader.h"
 #include "shell/program_constants.h"
+#include "shell/support_console.h"
 #include "shell/text_format.h"
 #include "system/settings.h"
 #include "tools/lzhpack/lzhpack_verbs.h"
@@ -105,16 +107,6 @@ static void ReleaseArchive(LoadedArchive *archive)
     memset(archive, 0, sizeof *archive);
 }
 
-// Copies text to out with every byte outside printable ASCII shown as '?',
-// so that a hostile name cannot drive the terminal.
-static void PrintPrintable(const char *text)
-{
-    for (; *text != '\0'; text++) {
-        unsigned char c = (unsigned char)*text;
-        putchar(c >= 0x20 && c < 0x7F ? c : '?');
-    }
-}
-
 int RunList(int argc, char **argv)
 {
     if (argc != 1) {
@@ -126,16 +118,17 @@ int RunList(int argc, char **argv)
         return ExitUsage;
 
     printf("method     packed   unpacked  crc   name\n");
+    char method[MethodIdLength + 1];
+    char name[MemberNameLimit + 1];
     uint32_t offset = 0;
     int status = ExitSound;
     ArchiveEntry entry;
     int result;
     while ((result = ReadArchiveEntry(archive.data, archive.size, &offset, &entry)) > 0) {
-        PrintPrintable(entry.method);
-        printf(" %10u %10u  %04X  ", (unsigned)entry.packedSize, (unsigned)entry.unpackedSize,
-               (unsigned)entry.storedCrc);
-        PrintPrintable(entry.name);
-        putchar('\n');
+        CopyPrintable(method, sizeof method, entry.method);
+        CopyPrintable(name, sizeof name, entry.name);
+        printf("%s %10u %10u  %04X  %s\n", method, (unsigned)entry.packedSize,
+               (unsigned)entry.unpackedSize, (unsigned)entry.storedCrc, name);
         if (!entry.sumMatches)
             status = ExitFaulty;
     }

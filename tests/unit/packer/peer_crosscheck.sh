@@ -2,7 +2,8 @@
 # Archives made by "lzhpack create" extracted by the peers lhasa and bsdtar,
 # byte for byte equal to their inputs, with the header layout the installer
 # reads; the create verb's refusals, which must leave no archive behind;
-# and lzhpack's help and version.
+# lzhpack's help and version; and member names holding control characters,
+# which list, test and extract must print without them.
 #
 # usage: peer_crosscheck.sh LZHPACK WORKDIR
 set -u
@@ -132,6 +133,49 @@ for word in list test extract create --max-members --allow-stored --jobs --quiet
   grep -q -e "$word" help.txt || fail "the usage text omits $word"
 done
 "$lzhpack" --version 2>/dev/null | grep -Eqx 'lzhpack [0-9]+\.[0-9]+\.[0-9]+\.[0-9]+' || fail "--version"
+
+# Hostile names: an archive of "-lh5-" members renamed to names holding an
+# escape sequence, a bell and a newline; the second also leads out of the
+# folder. No byte outside printable ASCII may reach the terminal, and the
+# first member is still written under its own name.
+printf 'hello, terminal\n' > hostile-in.txt
+"$lzhpack" create --quiet hostile-plain.lzh hostile-in.txt in/one.bin || fail "create hostile-plain.lzh"
+python3 - hostile-plain.lzh hostile.lzh <<'PY'
+import sys
+names = [b"esc\x1b[2J\x07\nline.txt", b"../\x1b]0;owned\x07.txt"]
+data = open(sys.argv[1], "rb").read()
+out, at = bytearray(), 0
+for name in names:
+    size = data[at]
+    body = bytearray(data[at + 2:at + 2 + size])
+    old_length = body[19]
+    packed = int.from_bytes(body[5:9], "little")
+    body[19:20 + old_length] = bytes([len(name)]) + name
+    out += bytes([len(body), sum(body) & 0xFF]) + body
+    at += 2 + size
+    out += data[at:at + packed]
+    at += packed
+open(sys.argv[2], "wb").write(out + b"\0")
+PY
+printable_only() {  # bytes other than printable ASCII and the line ends?
+  ! LC_ALL=C grep -q '[^ -~]' "$1"
+}
+for verb in list test extract; do
+  rm -rf hostile-out
+  args=(hostile.lzh)
+  [ "$verb" = extract ] && args+=(hostile-out)
+  "$lzhpack" "$verb" "${args[@]}" >"$verb-out.txt" 2>"$verb-err.txt" </dev/null
+  status=$?
+  printable_only "$verb-out.txt" || fail "$verb prints control bytes on standard output"
+  printable_only "$verb-err.txt" || fail "$verb prints control bytes on standard error"
+  grep -qF 'esc?[2J??line.txt' "$verb-out.txt" || fail "$verb does not show the first name as printable text"
+  if [ "$verb" != list ]; then
+    [ "$status" -eq 1 ] || fail "$verb exits $status for a name leading outside"
+    grep -qF '../?]0;owned?.txt' "$verb-err.txt" || fail "$verb does not name the refused member"
+  fi
+done
+cmp -s hostile-in.txt "hostile-out/$(printf 'esc\033[2J\a\nline.txt')" ||
+  fail "extract does not write the first member under its own name"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
