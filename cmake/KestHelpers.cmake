@@ -8,13 +8,23 @@ function(kest_sanitize target)
   target_link_options(${target} PRIVATE -fsanitize=address,undefined)
 endfunction()
 
-# kest_win32_gui(target): a 32-bit Windows GUI program with the runtime
-# linked in statically, so that no DLL has to travel beside it.
+# kest_win32_static(target): a Windows program or DLL with the runtime linked
+# in statically, so that no DLL has to travel beside it, and with no link
+# time stamp in its header, so that every build of the same sources gives
+# the same bytes (and so the same header checksum, computed over them).
+function(kest_win32_static target)
+  target_link_options(${target} PRIVATE
+    -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
+endfunction()
+
+# kest_win32_gui(target): a Windows GUI program (for the tree's processor).
 function(kest_win32_gui target)
-  target_link_options(${target} PRIVATE -mwindows -static -static-libgcc -static-libstdc++)
+  kest_win32_static(${target})
+  target_link_options(${target} PRIVATE -mwindows)
 endfunction()
 
 # kest_win32_console(target): the same for a console program (test drivers).
 function(kest_win32_console target)
-  target_link_options(${target} PRIVATE -mconsole -static -static-libgcc -static-libstdc++)
+  kest_win32_static(${target})
+  target_link_options(${target} PRIVATE -mconsole)
 endfunction()

@@ -1,21 +1,44 @@
 #!/usr/bin/env bash
-# Builds everything and starts the installer under Wine.
+# Builds everything and starts the installer under Wine: the 32-bit one
+# (build/win32) where this machine runs 32-bit programs, else the 64-bit one
+# (build/win64); scripts/wine-arches.sh decides, and KEST_WINE_ARCHES=win64
+# forces the 64-bit one.
 #   With $DISPLAY set: the installer runs on that display until you close it.
 #   Without one: it runs in a private Xvfb; a screenshot of the splash is
 #   saved to build/run-screenshot.png and the installer is closed again.
-# The Wine prefix is build/wine-run (made on first use, kept between runs so
-# that an installation can be tried across starts); the program-group
-# converter grpconv.exe is placed in its Windows directory.
+# The Wine prefix is build/wine-run-win32 or build/wine-run-win64 (made on
+# first use, kept between runs so that an installation can be tried across
+# starts); the tree's program-group converter grpconv.exe is placed in its
+# Windows directory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/build.sh
 
-export WINEPREFIX="$root/build/wine-run"
+kind=""
+for candidate in win32 win64; do
+  if line=$(bash scripts/wine-arches.sh "$candidate"); then
+    kind=$candidate
+    break
+  fi
+  echo "run: $line"
+done
+if [ -z "$kind" ]; then
+  echo "run: this machine's Wine runs neither kind of installer" >&2
+  exit 1
+fi
+loader=${line#"$kind runs: "}
+case $kind in
+  win32) echo "run: the 32-bit installer build/win32/KestSetup.exe, under $loader" ;;
+  win64) echo "run: the 64-bit installer build/win64/KestSetup.exe, under $loader" ;;
+esac
+
+export WINEPREFIX="$root/build/wine-run-$kind"
+export WINEARCH=$kind
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-installer="$root/build/win32/KestSetup.exe"
+installer="$root/build/$kind/KestSetup.exe"
 
 xvfb_pid=""
 cleanup() {
@@ -38,19 +61,19 @@ fi
 
 if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
   echo "run: making the Wine prefix $WINEPREFIX (once)"
-  wineboot -i >/dev/null 2>&1
+  "$loader" wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
-cp "$root/build/win32/grpconv.exe" "$WINEPREFIX/drive_c/windows/"
+cp "$root/build/$kind/grpconv.exe" "$WINEPREFIX/drive_c/windows/"
 
 if [ -z "$xvfb_pid" ]; then
   echo "run: starting the installer on $DISPLAY"
-  wine "$installer"
+  "$loader" "$installer"
   exit 0
 fi
 
 echo "run: no display; starting the installer in Xvfb on $DISPLAY"
-wine "$installer" &
+"$loader" "$installer" &
 wine_pid=$!
 window=""
 for _ in $(seq 1 60); do

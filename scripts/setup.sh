@@ -7,11 +7,13 @@ set -euo pipefail
 PACKAGES=(
   cmake make g++ clang libclang-rt-14-dev python3
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64
   xvfb xdotool imagemagick x11-utils
   libgtest-dev googletest
   lhasa libarchive-tools jlha-utils libarchive-dev liblhasa-dev
   icoutils libimage-exiftool-perl
+  hyperfine strace file
 )
 
 as_root() {

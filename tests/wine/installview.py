@@ -78,11 +78,11 @@ INSTALL_TIMEOUT = 90
 
 
 def game_archive_path(paths=kestwine.PATHS):
-    return os.path.join(paths.win32, "game", "gamedata.lzh")
+    return os.path.join(paths.windows, "game", "gamedata.lzh")
 
 
 def game_files_folder(paths=kestwine.PATHS):
-    return os.path.join(paths.win32, "game", "files")
+    return os.path.join(paths.windows, "game", "files")
 
 
 def archive_members(path):

@@ -20,6 +20,7 @@ import shutil
 import signal
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -54,25 +55,78 @@ def _env_dir(name, default):
     return os.path.abspath(value if value else default)
 
 
+# Exit status of a test that cannot run on this machine: CTest counts it as
+# skipped (SKIP_RETURN_CODE), neither passed nor failed.
+SKIP_STATUS = 77
+
+
+def probe_wine(kind):
+    """(runs, text) for a kind of Windows program, "win32" or "win64", as
+    scripts/wine-arches.sh decides: (True, loader path) when this machine's
+    Wine runs it, else (False, the reason)."""
+    script = os.path.join(HERE, "..", "..", "scripts", "wine-arches.sh")
+    completed = subprocess.run(["bash", script, kind], stdin=subprocess.DEVNULL,
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                               timeout=60, check=False)
+    line = completed.stdout.decode("latin-1").strip()
+    prefix = kind + " runs: "
+    if completed.returncode == 0 and line.startswith(prefix):
+        return True, line[len(prefix):]
+    return False, line.split(": ", 1)[-1] if line else "the probe said nothing"
+
+
+def _default_kind():
+    """The kind the tests run when none is named: the 32-bit one where this
+    machine runs it, else the 64-bit one."""
+    return "win32" if probe_wine("win32")[0] else "win64"
+
+
 class Paths:
-    """Where the build trees, the sources and the template prefix are. CTest
-    passes them in the environment; the defaults fit a checkout built with
+    """Where the build trees, the sources and the template prefix are, and
+    which kind of Windows program runs (KEST_WINE_ARCH: win32 or win64; the
+    tree build/win32 or build/win64 holds its programs). CTest passes them
+    in the environment; the defaults fit a checkout built with
     scripts/build.sh."""
 
     def __init__(self):
         self.source = _env_dir("KEST_SOURCE_DIR", os.path.join(HERE, "..", ".."))
         self.native = _env_dir("KEST_NATIVE_DIR", os.path.join(self.source, "build", "native"))
-        self.win32 = _env_dir("KEST_WIN32_DIR", os.path.join(self.source, "build", "win32"))
-        self.template = _env_dir("KEST_WINE_TEMPLATE", os.path.join(self.native, "wine-template"))
+        self.kind = os.environ.get("KEST_WINE_ARCH") or _default_kind()
+        if self.kind not in ("win32", "win64"):
+            raise ValueError("KEST_WINE_ARCH is %r: win32 or win64" % self.kind)
+        self.windows = _env_dir("KEST_WINDOWS_DIR", os.path.join(self.source, "build", self.kind))
+        self.template = _env_dir("KEST_WINE_TEMPLATE",
+                                 os.path.join(self.native, "wine-template-" + self.kind))
         self.output = _env_dir("KEST_WINE_OUTPUT", os.path.join(self.native, "wine-output"))
+        self._loader = None
 
     @property
     def installer(self):
-        return os.path.join(self.win32, "KestSetup.exe")
+        return os.path.join(self.windows, "KestSetup.exe")
 
     @property
     def driver(self):
-        return os.path.join(self.win32, "wintest.exe")
+        return os.path.join(self.windows, "wintest.exe")
+
+    @property
+    def loader(self):
+        """The Wine loader of this kind; HarnessError when it cannot run here."""
+        if self._loader is None:
+            runs, text = probe_wine(self.kind)
+            if not runs:
+                raise HarnessError("%s programs cannot run here: %s" % (self.kind, text))
+            self._loader = text
+        return self._loader
+
+
+def exit_unless_runnable(paths=None):
+    """Ends the process with SKIP_STATUS and a one-line reason when this
+    machine's Wine cannot run the programs of the chosen kind."""
+    paths = paths or PATHS
+    runs, text = probe_wine(paths.kind)
+    if not runs:
+        print("skipped: %s tests: %s" % (paths.kind, text))
+        sys.exit(SKIP_STATUS)
 
 
 PATHS = Paths()
@@ -478,7 +532,7 @@ class WineSession:
             subprocess.run(["cp", "-a", self.template, self.prefix], check=True, timeout=120)
             self.xserver = XServer(os.path.join(self.scratch, "xvfb.log"))
             display = self.xserver.start()
-            self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32",
+            self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH=self.paths.kind,
                             WINEDEBUG="-all", WINEDLLOVERRIDES=WINE_DLL_OVERRIDES,
                             DISPLAY=display)
             self.env.update(null_sound_environment())
@@ -561,8 +615,14 @@ class WineSession:
         return completed
 
     def wine(self, exe, *args, timeout=60):
-        """Runs a Win32 program and waits for it (CompletedProcess)."""
-        return self.run(["wine", exe] + list(args), timeout=timeout)
+        """Runs a Windows program (a path, or the name of one of Wine's own
+        such as reg or attrib) with this kind's loader and waits for it
+        (CompletedProcess)."""
+        return self.run([self.paths.loader, exe] + list(args), timeout=timeout)
+
+    def wine_checked(self, exe, *args, timeout=60):
+        """As wine, but a nonzero exit status raises HarnessError."""
+        return self.run([self.paths.loader, exe] + list(args), timeout=timeout, check=True)
 
     def start(self, exe, *args, capture=False):
         """Starts a Win32 program in the background (a WineProgram). With
@@ -574,7 +634,7 @@ class WineSession:
             output_path = os.path.join(self.scratch, "output-%d.txt" % len(self.programs))
             output = open(output_path, "wb")
         try:
-            process = subprocess.Popen(["wine", exe] + list(args), env=self.env,
+            process = subprocess.Popen([self.paths.loader, exe] + list(args), env=self.env,
                                        stdin=subprocess.DEVNULL, stdout=output,
                                        stderr=subprocess.DEVNULL, start_new_session=True)
         finally:
@@ -713,14 +773,16 @@ class WineSession:
     def reg_add(self, key, name, kind, data):
         """Sets a registry value with `wine reg add` (kind: REG_SZ, REG_DWORD,
         ...; data as reg.exe takes it)."""
-        self.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"],
-                 timeout=60, check=True)
+        completed = self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f",
+                              timeout=60)
+        if completed.returncode != 0:
+            raise HarnessError("reg add %s /v %s failed: %s" % (key, name, completed.stderr.strip()))
 
     def reg_values(self, key):
         """Every value of a registry key as {name: (type, data)}, data a str
         for REG_SZ and kin and an int for REG_DWORD; None when the key does
         not exist. Read with `wine reg query`."""
-        completed = self.run(["wine", "reg", "query", key], timeout=60)
+        completed = self.wine("reg", "query", key, timeout=60)
         if completed.returncode != 0:
             return None
         values = {}
@@ -837,5 +899,7 @@ class WineTestCase(unittest.TestCase):
 
 
 def main():
-    """Runs the unittest module that calls it, verbosely."""
+    """Runs the unittest module that calls it, verbosely; skips it as a whole
+    when this machine cannot run the chosen kind of program."""
+    exit_unless_runnable()
     unittest.main(verbosity=2)

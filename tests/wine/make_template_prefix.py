@@ -1,17 +1,23 @@
 #!/usr/bin/env python3
 """Makes the Wine prefix that every Wine test of a run copies.
 
-    make_template_prefix.py DIR [--grpconv FILE]
+    make_template_prefix.py [DIR] [--grpconv FILE]
 
-Creates a fresh 32-bit prefix with `wineboot -i` under its own Xvfb, waits
+Creates a fresh prefix of the chosen kind (KEST_WINE_ARCH: win32 or win64,
+booted by that kind's own loader) with `wineboot -i` under its own Xvfb, waits
 for Wine to finish, ends the prefix's wineserver and moves the result to
 DIR (replacing what was there). Takes 15-30 s; each test then copies DIR,
-which takes about a second.
+which takes about a second. Ends with status 77 (skipped) and the reason
+when this machine cannot run that kind of program.
+
+DIR is by default the template the tests of that kind copy
+(KEST_WINE_TEMPLATE, see kestwine.Paths).
 
 Programs the installer expects from Windows itself go into C:\\windows of
 the template here:
-  --grpconv FILE   the program-group converter (copied as grpconv.exe);
-                   skipped, with a note, when FILE does not exist.
+  --grpconv FILE   the program-group converter (copied as grpconv.exe; by
+                   default the one of the kind's Windows tree); skipped,
+                   with a note, when FILE does not exist.
 """
 
 import argparse
@@ -25,7 +31,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestwine  # noqa: E402
 
 
-def boot_prefix(prefix, home, grpconv, timeout):
+def boot_prefix(prefix, home, grpconv, timeout, paths=kestwine.PATHS):
     """Creates a prefix at prefix under a private X server and adds the
     programs of Windows itself that the installer expects. Ends every
     process it started."""
@@ -33,9 +39,9 @@ def boot_prefix(prefix, home, grpconv, timeout):
     env = None
     try:
         display = xserver.start()
-        env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all",
+        env = dict(os.environ, WINEPREFIX=prefix, WINEARCH=paths.kind, WINEDEBUG="-all",
                    WINEDLLOVERRIDES=kestwine.WINE_DLL_OVERRIDES, DISPLAY=display, HOME=home)
-        subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=timeout,
+        subprocess.run([paths.loader, "wineboot", "-i"], env=env, check=True, timeout=timeout,
                        stdin=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=timeout)
     finally:
@@ -85,9 +91,11 @@ def make_prefix(target, grpconv=None, timeout=240):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("target")
-    parser.add_argument("--grpconv", help="program-group converter to place in C:\\windows")
+    parser.add_argument("target", nargs="?", default=kestwine.PATHS.template)
+    parser.add_argument("--grpconv", default=os.path.join(kestwine.PATHS.windows, "grpconv.exe"),
+                        help="program-group converter to place in C:\\windows")
     args = parser.parse_args()
+    kestwine.exit_unless_runnable()
     try:
         make_prefix(args.target, args.grpconv)
     except (OSError, RuntimeError, subprocess.SubprocessError, kestwine.HarnessError) as error:

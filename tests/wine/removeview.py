@@ -188,4 +188,4 @@ class RemovalTestCase(installview.InstallTestCase):
 
     def set_read_only(self, windows_path):
         """Marks a file read-only as Windows does (attrib +r)."""
-        self.session.run(["wine", "attrib", "+r", windows_path], timeout=60, check=True)
+        self.session.wine_checked("attrib", "+r", windows_path)

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Runs one Win32 test program under Wine, in a fresh copy of the template
+"""Runs one Windows test program under Wine, in a fresh copy of the template
 prefix inside a private Xvfb, and ends with the program's exit status.
 
     run_win32_test.py [--timeout S] EXE [ARGUMENTS...]
 
-The program's output is passed through. Nothing is left running.
+EXE is a path inside the Windows tree of the chosen kind (KEST_WINE_ARCH),
+e.g. tests/win32/setup_log_test.exe. The program's output is passed
+through. Ends with status 77 (skipped) and the reason when this machine
+cannot run that kind of program. Nothing is left running.
 """
 
 import argparse
@@ -21,11 +24,13 @@ def main():
     parser.add_argument("exe")
     parser.add_argument("arguments", nargs=argparse.REMAINDER)
     args = parser.parse_args()
+    kestwine.exit_unless_runnable()
 
     name = os.path.splitext(os.path.basename(args.exe))[0]
+    exe = os.path.join(kestwine.PATHS.windows, args.exe)
     try:
         with kestwine.WineSession(name) as session:
-            completed = session.wine(args.exe, *args.arguments, timeout=args.timeout)
+            completed = session.wine(exe, *args.arguments, timeout=args.timeout)
     except kestwine.HarnessError as error:
         print("run_win32_test: %s" % error, file=sys.stderr)
         return 1

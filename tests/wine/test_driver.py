@@ -10,7 +10,7 @@ import kestwine
 class DriverTests(kestwine.WineTestCase):
 
     def target(self, *args):
-        exe = os.path.join(self.session.paths.win32, "wintest_target.exe")
+        exe = os.path.join(self.session.paths.windows, "wintest_target.exe")
         return self.session.start(exe, *args, capture=True)
 
     def test_message_box_text_is_read_exactly_and_ok_is_pressed(self):
@@ -146,7 +146,7 @@ class PathAndLinkTests(kestwine.WineTestCase):
             "C:\\windows\\SETUP.INI",
             ("[progman.groups]\r\ngroupX=Tools\r\n[groupX]\r\n"
              "\"My Tool\",\"%s\",,,,\"%s\"\r\n" % (short, self.LONG_FOLDER)).encode())
-        self.session.run(["wine", "grpconv", "-o"], timeout=60, check=True)
+        self.session.wine_checked("grpconv", "-o")
         link_path = "C:\\windows\\Start Menu\\Programs\\Tools\\My Tool.LNK"
 
         link = self.session.driver("link", link_path).first("link")

@@ -19,7 +19,7 @@ DAMAGED_MEMBER = "level3.map"
 class DamagedArchiveTests(installview.InstallTestCase):
 
     def test_crc_error_stops_the_install_before_the_driver_step(self):
-        exe = os.path.join(self.session.paths.win32, "KestSetupDamaged.exe")
+        exe = os.path.join(self.session.paths.windows, "KestSetupDamaged.exe")
         program, window = self.start_setup(exe)
         self.open_folder_dialog(window, exe=exe)
         installview.type_folder(self.session, FOLDER)

@@ -23,7 +23,7 @@ COPY_FAILED_LINE = b"unable to copy the MGLDIB.DRV\r\n"
 def stand_in_driver(version, paths=kestwine.PATHS):
     """The bytes of the stand-in driver of this version ("none": without a
     version record)."""
-    with open(os.path.join(paths.win32, "drivers", "mgldib-%s.drv" % version), "rb") as f:
+    with open(os.path.join(paths.windows, "drivers", "mgldib-%s.drv" % version), "rb") as f:
         return f.read()
 
 
@@ -54,7 +54,7 @@ class DriverUpdateTests(installview.InstallTestCase):
         """Marks the file read-only as a user would (attrib +r). Root writes
         to read-only files all the same, so then the file is also bound
         read-only onto itself."""
-        self.session.run(["wine", "attrib", "+r", windows_path], timeout=60, check=True)
+        self.session.wine_checked("attrib", "+r", windows_path)
         if os.geteuid() != 0:
             return
         host = self.session.host_path(windows_path)

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The two installers as they ship: the 32-bit one a PE32 GUI program for
+# i386, the 64-bit one a PE32+ GUI program for x86-64; each needing no DLL
+# beside it (it imports only DLLs of Windows itself); each carrying a
+# GAMEDATA archive with the same member names, whose game program and
+# display driver are built for the installer's own processor.
+#
+# usage: check_installers.sh LZHPACK WIN32_TREE WIN64_TREE WORKDIR
+set -u
+lzhpack=$1
+win32_tree=$2
+win64_tree=$3
+work=$4
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+rm -rf "$work" && mkdir -p "$work" || exit 1
+
+# Windows' own DLLs that a program may import: they are always there.
+system_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll shlwapi.dll user32.dll version.dll winmm.dll "
+
+# check_tree TREE OBJDUMP KIND: KIND is the `file` description of the tree's
+# programs, e.g. "PE32 executable (GUI) Intel 80386".
+check_tree() {
+  local tree=$1 objdump=$2 kind=$3 name=$(basename "$1")
+  local installer=$tree/KestSetup.exe
+  if [ ! -f "$installer" ]; then
+    fail "$name: no KestSetup.exe"
+    return
+  fi
+  file -b "$installer" | grep -q "^$kind, for MS Windows" ||
+    fail "$name: KestSetup.exe is a $(file -b "$installer"), not a $kind"
+
+  local dll
+  for dll in $("$objdump" -p "$installer" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'); do
+    case $system_dlls in
+      *" $dll "*) ;;
+      *) fail "$name: KestSetup.exe needs $dll, which Windows does not have" ;;
+    esac
+  done
+  local beside
+  beside=$(find "$tree" -maxdepth 1 -iname '*.dll' -printf '%f ')
+  [ -z "$beside" ] || fail "$name: DLLs beside the installer: $beside"
+
+  mkdir -p "$work/$name/files"
+  wrestool -x --raw --type=MYDATA --name=GAMEDATA "$installer" > "$work/$name/gamedata.lzh"
+  if [ ! -s "$work/$name/gamedata.lzh" ]; then
+    fail "$name: KestSetup.exe carries no GAMEDATA"
+    return
+  fi
+  "$lzhpack" list "$work/$name/gamedata.lzh" | awk 'NR > 1 { print $NF }' | sort > "$work/$name/members.txt"
+  "$lzhpack" extract "$work/$name/gamedata.lzh" "$work/$name/files" > /dev/null ||
+    fail "$name: its GAMEDATA does not extract whole"
+  file -b "$work/$name/files/kestdemo.exe" | grep -q "^$kind, for MS Windows" ||
+    fail "$name: its kestdemo.exe is a $(file -b "$work/$name/files/kestdemo.exe")"
+  file -b "$work/$name/files/mgldib.drv" | grep -q "^${kind%% *} executable (DLL) .*${kind##*) }, for MS Windows" ||
+    fail "$name: its mgldib.drv is a $(file -b "$work/$name/files/mgldib.drv")"
+}
+
+check_tree "$win32_tree" i686-w64-mingw32-objdump "PE32 executable (GUI) Intel 80386"
+check_tree "$win64_tree" x86_64-w64-mingw32-objdump "PE32+ executable (GUI) x86-64"
+
+if [ -s "$work/win32/members.txt" ] && [ -s "$work/win64/members.txt" ]; then
+  diff "$work/win32/members.txt" "$work/win64/members.txt" > "$work/members.diff" ||
+    fail "the two installers carry other members: $(head -5 "$work/members.diff")"
+  grep -qx 'kestdemo.exe' "$work/win32/members.txt" || fail "no kestdemo.exe member"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "installers check passed: $(wc -l < "$work/win32/members.txt") members in each"
