@@ -4,21 +4,61 @@
 # given, with lzhpack create, and runs decode_bench on each archive,
 # which prints MB/s for our decoder, libarchive and lhasa and our ratios.
 #
-# usage: run_decode_bench.sh DECODE_BENCH [LZHPACK] [ROUNDS]
+# With lzhpack given and hyperfine installed, the whole programs follow, in
+# one hyperfine run on the jlha archive: "lzhpack test" and "lzhpack extract"
+# (into a new folder each run, on tmpfs where /dev/shm allows) against
+# "bsdtar -xOf" (output to /dev/null) and lhasa's test and extract; the
+# peers' median wall times over ours are printed as ratios, and the same for
+# CPU time (user and system), which other work on the machine sways less.
+#
+# usage: run_decode_bench.sh DECODE_BENCH [LZHPACK] [ROUNDS] [RUNS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bench=$1
 lzhpack=${2:-}
 rounds=${3:-9}
+runs=${4:-30}
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+scratch=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d -p "$work")
+trap 'rm -rf "$work" "$scratch"' EXIT
 python3 "$here/make_corpus.py" "$work/corpus"
 (cd "$work/corpus" && jlha c1o5 "$work/jlha.lzh" ./* >/dev/null 2>&1)
 echo "== corpus packed by jlha c1o5 (stores incompressible files as -lh0-)"
 "$bench" "$work/jlha.lzh" "$rounds"
-if [ -n "$lzhpack" ]; then
-  "$lzhpack" create --allow-stored --quiet "$work/lzhpack.lzh" "$work/corpus" >/dev/null
-  echo "== corpus packed by lzhpack create --allow-stored"
-  "$bench" "$work/lzhpack.lzh" "$rounds"
+if [ -z "$lzhpack" ]; then
+  exit 0
 fi
+"$lzhpack" create --allow-stored --quiet "$work/lzhpack.lzh" "$work/corpus" >/dev/null
+echo "== corpus packed by lzhpack create --allow-stored"
+"$bench" "$work/lzhpack.lzh" "$rounds"
+
+if ! command -v hyperfine >/dev/null; then
+  echo "(hyperfine is not installed: no whole-program figures)"
+  exit 0
+fi
+echo "== whole programs on the jlha archive, $runs runs each"
+archive=$work/jlha.lzh
+hyperfine --shell=none --style basic --warmup 5 --runs "$runs" \
+  --export-json "$work/whole.json" \
+  --prepare "rm -rf $scratch/ours $scratch/lhasa" \
+  -n "lzhpack test" "$lzhpack test $archive" \
+  -n "lzhpack extract" "$lzhpack extract $archive $scratch/ours" \
+  -n "bsdtar -xOf" "bsdtar -xOf $archive" \
+  -n "lhasa t" "lhasa tq $archive" \
+  -n "lhasa x" "lhasa xqfw=$scratch/lhasa $archive"
+python3 - "$work/whole.json" <<'PY'
+import json, sys
+results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+def wall(name):
+    return results[name]["median"] * 1000
+def cpu(name):  # user and system time: less swayed by other work on the machine
+    return (results[name]["user"] + results[name]["system"]) * 1000
+print("median wall ms: " + ", ".join("%s %.1f" % (n, wall(n)) for n in results))
+print("mean CPU ms:    " + ", ".join("%s %.1f" % (n, cpu(n)) for n in results))
+for ours, peers in (("lzhpack test", ("bsdtar -xOf", "lhasa t")),
+                    ("lzhpack extract", ("bsdtar -xOf", "lhasa x"))):
+    for peer in peers:
+        print("  %-16s %5.2f times as fast as %-12s (CPU time: %5.2f)"
+              % (ours, wall(peer) / wall(ours), peer, cpu(peer) / cpu(ours)))
+PY
