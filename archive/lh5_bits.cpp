@@ -28,6 +28,7 @@ void InitBits(void)
     Bits.window = 0;
     Bits.held = 0;
     Bits.next = PackedStart;
+    Bits.wholeLoadsEnd = PackedRemaining >= 8 ? PackedEnd - 7 : PackedStart;
     RefillBits(&Bits);
 }
 

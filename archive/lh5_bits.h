@@ -11,8 +11,13 @@
 typedef struct BitReader {
     uint64_t window;        // next bits, the next one in bit 63; below the
                             // held bits it may hold copies of bytes to come
-    uint32_t held;          // bits of window that are loaded (57 to 63 after a refill)
+    uint64_t held;          // bits of window that are loaded (57 to 63 after a refill);
+                            // as wide as the rest, so that the reader has no padding
+                            // for a copy of it to carry
     const uint8_t *next;    // next byte to load
+    const uint8_t *wholeLoadsEnd;  // next must be below this for 8 bytes to be
+                                   // loaded at once: end - 7, or the start
+                                   // when fewer than 8 bytes are packed
 } BitReader;
 
 extern BitReader Bits;               // the reader between calls
@@ -24,14 +29,13 @@ extern uint64_t PaddingBytes;        // zero bytes loaded past PackedEnd
 // than 56 bits are held.
 void RefillBitsSlowly(void);
 
-// Makes at least 57 bits available: eight bytes in one load while
-// they lie before PackedEnd (any bits below the held ones are the same
-// bytes, so OR-ing them in again changes nothing).
+// Makes at least 57 bits available: eight bytes in one load while they
+// lie before the end of the packed bytes. Any bits below the held ones are
+// the same bytes, so OR-ing them in again changes nothing, and a reader
+// that already holds 57 or more takes no byte: no test is needed first.
 static inline void RefillBits(BitReader *bits)
 {
-    if (bits->held > 56)
-        return;
-    if (PackedEnd - bits->next >= 8) {
+    if (bits->next < bits->wholeLoadsEnd) {
         uint64_t word;
         memcpy(&word, bits->next, 8);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__

@@ -6,6 +6,16 @@
 #include "archive/lh5_bits.h"
 #include "archive/lh5_tables.h"
 
+enum { CopyStep = 16 };  // bytes a match copy moves at once
+
+// Where a call decodes: a copy of WindowBuffer as the call starts (the
+// dictionary), then the bytes the call produces, which are copied to
+// WindowBuffer at its end. A match thus always copies from a fixed distance
+// back, never wrapping round the window, and its last move may run up to
+// CopyStep - 1 bytes past it, into bytes not yet produced or the slack.
+static uint8_t WorkBuffer[2 * WindowSize + CopyStep];
+static uint8_t *const BlockStart = WorkBuffer + WindowSize;
+
 static uint32_t CopyRemaining;  // match bytes still to copy into the next call
 static uint16_t CopyFrom;       // WindowBuffer position of the next match byte
 
@@ -17,139 +27,121 @@ void DecodeStart(void)
     SyncArchiveCursor();
 }
 
-// Copies as much of the pending match as fits before count, from CopyFrom
-// to position r, byte by byte in increasing order as far as the result
-// goes: a match that overlaps its own output repeats its last bytes, and
-// positions wrap at the window's end. Returns the new write position.
-static unsigned CopyMatch(uint8_t *buffer, unsigned r, unsigned count)
+// Copies a match of length bytes to `to` from distanceBack bytes before it
+// (1 to WindowSize), as a byte-by-byte copy in increasing order would: a
+// match that overlaps its own output repeats its last distanceBack bytes.
+// May write up to CopyStep - 1 bytes past the match. Kept out of line: the
+// decoding loop does the common single move itself, and its registers stay
+// free of this function's loops.
+__attribute__((noinline)) static void CopyMatch(uint8_t *to, unsigned distanceBack,
+                                                unsigned length)
 {
-    unsigned n = CopyRemaining < count - r ? CopyRemaining : count - r;
-    unsigned from = CopyFrom;
-    uint8_t *to = buffer + r;
-    CopyRemaining -= n;
-    CopyFrom = (uint16_t)((from + n) & WindowMask);
-
-    if (from + n > WindowSize) {
-        for (unsigned i = 0; i < n; i++) {
-            to[i] = buffer[from];
-            from = (from + 1) & WindowMask;
-        }
-    } else if (from >= r || from + n <= r) {
-        // The source lies after the output (bytes of the previous call) or
-        // wholly before it: nothing is read after being written.
-        memmove(to, buffer + from, n);
-    } else {
-        const uint8_t *source = buffer + from;
-        unsigned distance = r - from;
-        unsigned i = 0;
-        if (distance == 1) {
-            memset(to, source[0], n);
-            i = n;
-        } else if (distance >= 8) {
-            // Each 8-byte move reads only bytes already final.
-            for (; n - i >= 8; i += 8)
-                memcpy(to + i, source + i, 8);
-        }
-        for (; i < n; i++)
-            to[i] = source[i];
-    }
-    return r + n;
-}
-
-// Copies a match of length bytes when source and output do not overlap
-// (the source lies wholly before the output, or after it among the bytes of
-// the previous call), so that the order of the copy does not matter. Short matches, the most common,
-// take two fixed-size moves that may overlap each other.
-static inline void CopyDisjoint(uint8_t *to, const uint8_t *source, unsigned length)
-{
-    if (length >= 16) {
-        unsigned i = 0;
-        for (; length - i > 16; i += 16)
-            memcpy(to + i, source + i, 16);
-        memcpy(to + length - 16, source + length - 16, 16);
-    } else if (length >= 8) {
-        uint64_t head, tail;
-        memcpy(&head, source, 8);
-        memcpy(&tail, source + length - 8, 8);
-        memcpy(to, &head, 8);
-        memcpy(to + length - 8, &tail, 8);
-    } else if (length >= 4) {
-        uint32_t head, tail;
-        memcpy(&head, source, 4);
-        memcpy(&tail, source + length - 4, 4);
-        memcpy(to, &head, 4);
-        memcpy(to + length - 4, &tail, 4);
+    const uint8_t *from = to - distanceBack;
+    if (distanceBack >= CopyStep) {
+        // Each move reads only bytes that are final before it writes.
+        for (unsigned i = 0; i < length; i += CopyStep)
+            memcpy(to + i, from + i, CopyStep);
+    } else if (distanceBack == 1) {
+        memset(to, from[0], length);
+    } else if (distanceBack >= 8) {
+        for (unsigned i = 0; i < length; i += 8)
+            memcpy(to + i, from + i, 8);
     } else {
         for (unsigned i = 0; i < length; i++)
-            to[i] = source[i];
+            to[i] = from[i];
     }
+}
+
+// Copies as much of the pending match (CopyRemaining bytes, distanceBack
+// bytes before `to`) as fits before end, and notes where its rest starts in
+// WindowBuffer for the next call. Returns the new write position.
+static uint8_t *CopyPendingMatch(uint8_t *to, uint8_t *end, unsigned distanceBack)
+{
+    unsigned room = (unsigned)(end - to);
+    unsigned n = CopyRemaining < room ? CopyRemaining : room;
+    CopyMatch(to, distanceBack, n);
+    CopyRemaining -= n;
+    to += n;
+    CopyFrom = (uint16_t)((to - BlockStart - distanceBack) & WindowMask);
+    return to;
+}
+
+// The position code that continues in its tree: its symbol and length
+// joined as the table joins them.
+static uint32_t WalkPositionTree(uint32_t entry, uint64_t window)
+{
+    unsigned j = WalkTree(entry & ~PositionTreeFlag, window, 63 - AuxTableBits, NumPosCodes);
+    return PositionEntry(j, AuxLengths[j]);
 }
 
 void DecodeBytes(uint16_t count, uint8_t *buffer)
 {
-    unsigned r = 0;
+    memcpy(WorkBuffer, buffer, WindowSize);
+    uint8_t *to = BlockStart;
+    uint8_t *const end = BlockStart + count;
     if (CopyRemaining > 0)
-        r = CopyMatch(buffer, 0, count);
+        to = CopyPendingMatch(to, end, WindowSize - CopyFrom);
 
     // The reader and the block count live in locals for the loop (stores
-    // into buffer could otherwise alias them); one refill covers a whole
+    // through `to` could otherwise alias them); one refill covers a whole
     // literal or match (at most 16 + 16 + 12 bits).
     BitReader bits = Bits;
     unsigned blockRemaining = BlockRemaining;
-    while (r < count) {
-        RefillBits(&bits);
+    while (to < end) {
         if (blockRemaining == 0) {
             Bits = bits;
             ReadBlockHeader();
             bits = Bits;
-            blockRemaining = BlockRemaining;
-            RefillBits(&bits);
+            blockRemaining = BlockRemaining != 0 ? BlockRemaining : 65536;  // 0 stands for 65,536
         }
-        blockRemaining = (blockRemaining - 1) & 0xFFFF;  // 0 stands for 65,536 codes
+        blockRemaining--;
+        RefillBits(&bits);
 
-        unsigned code;
-        unsigned entry = CharFast[bits.window >> (64 - CharTableBits)];
-        if (entry < TreeEntry) {
-            code = entry & ((1u << CharSymbolBits) - 1);
-            DropBits(&bits, entry >> CharSymbolBits);
-        } else {
-            code = WalkTree(entry & ~TreeEntry, bits.window, 63 - CharTableBits, NumCharCodes);
-            DropBits(&bits, CharLengths[code]);
-        }
+        unsigned entry = CharTable[bits.window >> (64 - CharTableBits)];
+        unsigned code = entry >> EntrySymbolShift;
         if (code < 256) {
-            buffer[r++] = (uint8_t)code;
+            DropBits(&bits, entry & EntryLengthMask);
+            *to++ = (uint8_t)code;
             continue;
+        }
+        if (code < NumCharCodes) {
+            DropBits(&bits, entry & EntryLengthMask);
+        } else {
+            code = WalkTree(code, bits.window, 63 - CharTableBits, NumCharCodes);
+            DropBits(&bits, CharLengths[code]);
+            if (code < 256) {
+                *to++ = (uint8_t)code;
+                continue;
+            }
         }
 
-        // A match: its position code j gives distance 0 for j = 0, else
-        // 2^(j-1) plus j - 1 further bits.
-        unsigned j;
-        entry = AuxFast[bits.window >> (64 - AuxTableBits)];
-        if (entry < TreeEntry) {
-            j = entry & ((1u << AuxSymbolBits) - 1);
-            DropBits(&bits, entry >> AuxSymbolBits);
-        } else {
-            j = WalkTree(entry & ~TreeEntry, bits.window, 63 - AuxTableBits, NumPosCodes);
-            DropBits(&bits, AuxLengths[j]);
-        }
-        unsigned distance = j;
-        if (j > 1) {
-            distance = (1u << (j - 1)) + PeekBits(&bits, j - 1);
-            DropBits(&bits, j - 1);
-        }
-        unsigned from = (r - distance - 1) & WindowMask;
+        // A match: the position code, then its extra bits, say how far
+        // back it starts.
+        uint32_t position = PositionTable[bits.window >> (64 - AuxTableBits)];
+        if (position & PositionTreeFlag)
+            position = WalkPositionTree(position, bits.window);
+        unsigned codeLength = position & 0xFF;
+        unsigned extraBits = (position >> 8) & 0xFF;
+        uint64_t afterCode = bits.window << codeLength;
+        unsigned distanceBack = (position >> 16) + (unsigned)((afterCode >> 1) >> (63 - extraBits));
+        bits.window = afterCode << extraBits;
+        bits.held -= codeLength + extraBits;
+
         unsigned length = code - MatchLengthBias;
-        if (length <= count - r && from + length <= WindowSize &&
-            (from + length <= r || from >= r + length)) {
-            CopyDisjoint(buffer + r, buffer + from, length);
-            r += length;
-            continue;
+        if (length > (unsigned)(end - to)) {
+            // The match runs past this call: the rest opens the next one.
+            CopyRemaining = length;
+            to = CopyPendingMatch(to, end, distanceBack);
+            break;
         }
-        CopyFrom = (uint16_t)from;
-        CopyRemaining = length;
-        r = CopyMatch(buffer, r, count);
+        if (distanceBack >= CopyStep && length <= CopyStep)
+            memcpy(to, to - distanceBack, CopyStep);  // most matches: one move
+        else
+            CopyMatch(to, distanceBack, length);
+        to += length;
     }
     Bits = bits;
     BlockRemaining = (uint16_t)blockRemaining;
     SyncArchiveCursor();
+    memcpy(buffer, BlockStart, count);
 }

@@ -11,10 +11,9 @@ uint8_t CharLengths[NumCharCodes];
 uint16_t CharTable[CharTableSize];
 uint8_t AuxLengths[NumPreCodes];
 uint16_t AuxTable[AuxTableSize];
+uint32_t PositionTable[AuxTableSize];
 uint16_t TreeLeft[TreeLinkCount];
 uint16_t TreeRight[TreeLinkCount];
-uint16_t CharFast[CharTableSize];
-uint16_t AuxFast[AuxTableSize];
 
 // A set of code lengths that is not one complete code: shown, counted as a
 // fault of the member, and decoding goes on.
@@ -22,6 +21,23 @@ static void ShowBadTable(void)
 {
     MessageBoxFormat("Bad table");
     ArchiveFaults++;
+}
+
+static inline uint16_t TableEntry(unsigned symbol, unsigned length)
+{
+    return (uint16_t)(symbol << EntrySymbolShift | length);
+}
+
+// Takes the next free tree node, with both links empty. Returns 0 when
+// none is left.
+static unsigned NewTreeNode(unsigned *avail)
+{
+    if (*avail >= TreeLinkCount)
+        return 0;
+    unsigned node = (*avail)++;
+    TreeLeft[node] = 0;
+    TreeRight[node] = 0;
+    return node;
 }
 
 void MakeTable(unsigned nchar, uint8_t *lengths, unsigned tableBits, uint16_t *table,
@@ -47,9 +63,18 @@ void MakeTable(unsigned nchar, uint8_t *lengths, unsigned tableBits, uint16_t *t
     if (start[MaxCodeLength + 1] != codeSpace)
         sound = 0;
 
+    // The codes of tableBits bits or fewer take the table's first slots one
+    // after another; the slots after them are the roots of the longer codes'
+    // trees or, when the code is not complete, lookups that find no code.
     const unsigned jut = MaxCodeLength - tableBits;
+    const unsigned tableSize = 1u << tableBits;
     const uint32_t firstTreeBit = 1u << (MaxCodeLength - 1 - tableBits);
-    memset(table, 0, ((size_t)1 << tableBits) * sizeof table[0]);
+    const uint32_t shortCodesEnd = start[tableBits + 1];
+    const uint16_t noCode = TableEntry(0, lengths[0]);
+    for (unsigned i = shortCodesEnd < codeSpace ? shortCodesEnd >> jut : tableSize; i < tableSize;
+         i++)
+        table[i] = noCode;
+
     unsigned avail = nchar;
     for (unsigned ch = 0; ch < nchar; ch++) {
         unsigned len = lengths[ch];
@@ -61,66 +86,65 @@ void MakeTable(unsigned nchar, uint8_t *lengths, unsigned tableBits, uint16_t *t
             continue;  // over-full: no room is left for this code
         start[len] = next;
         if (len <= tableBits) {
+            uint16_t entry = TableEntry(ch, len);
             for (uint32_t i = code >> jut; i < next >> jut; i++)
-                table[i] = (uint16_t)ch;
+                table[i] = entry;
             continue;
         }
         // A longer code: its first tableBits bits pick a slot, the rest walk
-        // a tree, creating the nodes it lacks.
+        // a tree from the slot's node, creating the nodes it lacks.
         uint16_t *slot = &table[code >> jut];
-        unsigned steps = len - tableBits;
-        for (; steps > 0; steps--) {
-            if (*slot == 0) {
-                if (avail >= TreeLinkCount)
-                    break;
-                TreeLeft[avail] = 0;
-                TreeRight[avail] = 0;
-                *slot = (uint16_t)avail++;
+        unsigned node = *slot >> EntrySymbolShift;
+        if (node < nchar) {  // no tree here yet
+            node = NewTreeNode(&avail);
+            if (node == 0) {
+                sound = 0;  // out of tree nodes: the code is dropped
+                continue;
             }
-            slot = (code & firstTreeBit) ? &TreeRight[*slot] : &TreeLeft[*slot];
+            *slot = TableEntry(node, 0);
+        }
+        uint16_t *link = (code & firstTreeBit) ? &TreeRight[node] : &TreeLeft[node];
+        code <<= 1;
+        unsigned steps = len - tableBits - 1;
+        for (; steps > 0; steps--) {
+            if (*link == 0) {
+                unsigned added = NewTreeNode(&avail);
+                if (added == 0)
+                    break;
+                *link = (uint16_t)added;
+            }
+            link = (code & firstTreeBit) ? &TreeRight[*link] : &TreeLeft[*link];
             code <<= 1;
         }
         if (steps > 0) {
             sound = 0;  // out of tree nodes: the code is dropped
             continue;
         }
-        *slot = (uint16_t)ch;
+        *link = (uint16_t)ch;
     }
     if (!sound)
         ShowBadTable();
 }
 
-// Joins a table with its lengths into one lookup per code.
-static void MakeFastTable(unsigned nchar, const uint8_t *lengths, const uint16_t *table,
-                          unsigned tableSize, unsigned symbolBits, uint16_t *fast)
-{
-    for (unsigned i = 0; i < tableSize; i++) {
-        unsigned value = table[i];
-        fast[i] = (uint16_t)(value < nchar ? (lengths[value] << symbolBits) | value
-                                           : TreeEntry | value);
-    }
-}
-
 // The one-code form of a count of 0: every lookup yields code, and no bits.
 static void FillSingleCode(unsigned nchar, unsigned code, uint8_t *lengths, uint16_t *table,
-                           uint16_t *fast, unsigned tableSize)
+                           unsigned tableSize)
 {
     memset(lengths, 0, nchar);
     if (code >= nchar) {
         ShowBadTable();
         code = 0;
     }
-    for (unsigned i = 0; i < tableSize; i++) {
-        table[i] = (uint16_t)code;
-        fast[i] = (uint16_t)code;
-    }
+    uint16_t entry = TableEntry(code, 0);
+    for (unsigned i = 0; i < tableSize; i++)
+        table[i] = entry;
 }
 
 void ReadAuxLengths(unsigned nn, unsigned countBits, int specialIndex)
 {
     unsigned n = GetBits(countBits);
     if (n == 0) {
-        FillSingleCode(nn, GetBits(countBits), AuxLengths, AuxTable, AuxFast, AuxTableSize);
+        FillSingleCode(nn, GetBits(countBits), AuxLengths, AuxTable, AuxTableSize);
         return;
     }
     // Lengths past nn are read, to stay in step with the stream, and dropped.
@@ -149,19 +173,19 @@ void ReadAuxLengths(unsigned nn, unsigned countBits, int specialIndex)
     for (; i < nn; i++)
         AuxLengths[i] = 0;
     MakeTable(nn, AuxLengths, AuxTableBits, AuxTable, sound);
-    MakeFastTable(nn, AuxLengths, AuxTable, AuxTableSize, AuxSymbolBits, AuxFast);
 }
 
 // Decodes one pre-tree code: what follows in the character length list.
 static unsigned DecodePreCode(void)
 {
     RefillBits(&Bits);
-    unsigned entry = AuxFast[PeekBits(&Bits, AuxTableBits)];
-    if (entry < TreeEntry) {
-        DropBits(&Bits, entry >> AuxSymbolBits);
-        return entry & ((1u << AuxSymbolBits) - 1);
+    unsigned entry = AuxTable[PeekBits(&Bits, AuxTableBits)];
+    unsigned code = entry >> EntrySymbolShift;
+    if (code < NumPreCodes) {
+        DropBits(&Bits, entry & EntryLengthMask);
+        return code;
     }
-    unsigned code = WalkTree(entry & ~TreeEntry, Bits.window, 63 - AuxTableBits, NumPreCodes);
+    code = WalkTree(code, Bits.window, 63 - AuxTableBits, NumPreCodes);
     DropBits(&Bits, AuxLengths[code]);
     return code;
 }
@@ -170,7 +194,7 @@ void ReadCharLengths(void)
 {
     unsigned n = GetBits(CharCountBits);
     if (n == 0) {
-        FillSingleCode(NumCharCodes, GetBits(CharCountBits), CharLengths, CharTable, CharFast,
+        FillSingleCode(NumCharCodes, GetBits(CharCountBits), CharLengths, CharTable,
                        CharTableSize);
         return;
     }
@@ -202,7 +226,17 @@ void ReadCharLengths(void)
     for (; i < NumCharCodes; i++)
         CharLengths[i] = 0;
     MakeTable(NumCharCodes, CharLengths, CharTableBits, CharTable, sound);
-    MakeFastTable(NumCharCodes, CharLengths, CharTable, CharTableSize, CharSymbolBits, CharFast);
+}
+
+// Joins each position code in AuxTable with the distance it stands for.
+static void MakePositionTable(void)
+{
+    for (unsigned i = 0; i < AuxTableSize; i++) {
+        unsigned entry = AuxTable[i];
+        unsigned code = entry >> EntrySymbolShift;
+        PositionTable[i] = code < NumPosCodes ? PositionEntry(code, entry & EntryLengthMask)
+                                              : PositionTreeFlag | code;
+    }
 }
 
 void ReadBlockHeader(void)
@@ -211,4 +245,5 @@ void ReadBlockHeader(void)
     ReadAuxLengths(NumPreCodes, PreCountBits, PreTreeSpecialIndex);
     ReadCharLengths();
     ReadAuxLengths(NumPosCodes, PosCountBits, NoSpecialIndex);
+    MakePositionTable();
 }

@@ -28,22 +28,30 @@ enum {
     PreTreeSpecialIndex = 3,   // after the third pre-tree length, a 2-bit zero run
     NoSpecialIndex = -1,
 
-    // The fast tables hold, per lookup index, the code's symbol with its
-    // length (length << SymbolBits | symbol) or a tree node (TreeEntry | node).
-    CharSymbolBits = 9,
-    AuxSymbolBits = 8,
-    TreeEntry = 0x8000
+    // A table entry is (symbol << EntrySymbolShift) | the code's length in
+    // bits, so that one lookup gives both. Where the codes are longer than
+    // the table's width the entry holds instead the tree node their walk
+    // starts from (node << EntrySymbolShift): nodes are numbered from the
+    // alphabet's size up, so a "symbol" of that size or more is a tree.
+    // The length sits in the low bits to be shifted by directly.
+    EntrySymbolShift = 6,
+    EntryLengthMask = (1 << EntrySymbolShift) - 1
 };
+
+// A PositionTable entry: how far back the code's match starts before its
+// extra bits are added (the distance + 1, << 16), the number of extra bits
+// (<< 8) and the code's length; or, where the code continues in the tree,
+// PositionTreeFlag | node.
+static const uint32_t PositionTreeFlag = 0x80000000u;
 
 extern uint16_t BlockRemaining;                 // codes left in the current block
 extern uint8_t CharLengths[NumCharCodes];
-extern uint16_t CharTable[CharTableSize];       // symbol, or tree node >= 510
+extern uint16_t CharTable[CharTableSize];       // entries of the character/length code
 extern uint8_t AuxLengths[NumPreCodes];         // pre-tree, then position code
-extern uint16_t AuxTable[AuxTableSize];
+extern uint16_t AuxTable[AuxTableSize];         // entries of the pre-tree, then position code
+extern uint32_t PositionTable[AuxTableSize];    // AuxTable's position code with its distances
 extern uint16_t TreeLeft[TreeLinkCount];
 extern uint16_t TreeRight[TreeLinkCount];
-extern uint16_t CharFast[CharTableSize];        // CharTable joined with CharLengths
-extern uint16_t AuxFast[AuxTableSize];          // AuxTable joined with AuxLengths
 
 // Reads a block header from Bits: the block count into BlockRemaining and
 // the three code tables, showing "Bad table" for a set of lengths that is
@@ -52,22 +60,36 @@ void ReadBlockHeader(void);
 
 // Builds table (2^tableBits entries) and the tree links for the code whose
 // nchar lengths are given: canonical codes, shorter first and, within a
-// length, in increasing symbol order. Shows "Bad table" when the lengths do
-// not form exactly one complete code or lengthsSound is 0; such a table is
-// still built as far as it can be without overlapping codes, so it never
-// writes outside table or past the last tree link, and every walk from it
-// ends within MaxCodeLength bits. Lengths above MaxCodeLength are set to 0.
+// length, in increasing symbol order. A lookup that finds no code (possible
+// only when the code is not complete) gives symbol 0 with lengths[0] bits,
+// and so does a tree walk that ends on a missing link. Shows "Bad table"
+// when the lengths do not form exactly one complete code or lengthsSound
+// is 0; such a table is still built as far as it can be without
+// overlapping codes, so it never writes outside table or past the last tree
+// link, and every walk from it ends within MaxCodeLength bits. Lengths
+// above MaxCodeLength are set to 0.
 void MakeTable(unsigned nchar, uint8_t *lengths, unsigned tableBits, uint16_t *table,
                int lengthsSound);
 
 // Reads the pre-tree's (nn = 19, 5-bit count, special index 3) or the
 // position code's (nn = 14, 4-bit count, no special index) lengths into
-// AuxLengths and builds AuxTable and AuxFast.
+// AuxLengths and builds AuxTable.
 void ReadAuxLengths(unsigned nn, unsigned countBits, int specialIndex);
 
 // Reads the character/length code lengths with the pre-tree and builds
-// CharTable and CharFast.
+// CharTable.
 void ReadCharLengths(void);
+
+// The PositionTable entry of position code j (below NumPosCodes) whose code
+// is codeLength bits long: code 0 stands for distance 0, code 1 for 1, and
+// code j >= 2 for 2^(j-1) plus j - 1 extra bits; a match of distance d
+// starts d + 1 bytes back.
+static inline uint32_t PositionEntry(unsigned j, unsigned codeLength)
+{
+    unsigned extraBits = j > 1 ? j - 1 : 0;
+    unsigned distance = j > 1 ? 1u << (j - 1) : j;
+    return (uint32_t)((distance + 1) << 16 | extraBits << 8 | codeLength);
+}
 
 // Walks a code's tree from node, testing window bit firstBit first and then
 // the bits below it, down to bit 48, the last of the 16-bit look-ahead.
