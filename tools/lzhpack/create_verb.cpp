@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "shell/support_console.h"
 #include "tools/lzhpack/lh5_encoder.h"
 #include "tools/lzhpack/lzhpack_verbs.h"
 #include "tools/lzhpack/member_crc.h"
@@ -28,6 +29,16 @@
 #include "tools/lzhpack/msdos_time.h"
 
 namespace {
+
+// text as it may reach the terminal: names come from the files on disk, and
+// every byte outside printable ASCII is shown as '?'.
+std::string Shown(const std::string &text)
+{
+    std::string shown(text.size() + 1, '\0');
+    CopyPrintable(&shown[0], shown.size(), text.c_str());
+    shown.resize(strlen(shown.c_str()));
+    return shown;
+}
 
 enum { MaxJobs = 8 };
 
@@ -127,22 +138,22 @@ int PlanMember(const std::string &path, const char *name, std::vector<PlannedMem
 {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
-        fprintf(stderr, "lzhpack: cannot read '%s': %s\n", path.c_str(), strerror(errno));
+        fprintf(stderr, "lzhpack: cannot read '%s': %s\n", Shown(path).c_str(), strerror(errno));
         return 0;
     }
     if (!S_ISREG(info.st_mode)) {
         fprintf(stderr, "lzhpack: '%s' is not a regular file; the archive holds plain files only\n",
-                path.c_str());
+                Shown(path).c_str());
         return 0;
     }
     const char *problem = MemberNameProblem(name);
     if (problem != NULL) {
-        fprintf(stderr, "lzhpack: '%s' cannot be a member name: %s\n", name, problem);
+        fprintf(stderr, "lzhpack: '%s' cannot be a member name: %s\n", Shown(name).c_str(), problem);
         return 0;
     }
     if ((uint64_t)info.st_size > 0xFFFFFFFFu) {
         fprintf(stderr, "lzhpack: '%s' is larger than the 4 GiB an archive header can describe\n",
-                path.c_str());
+                Shown(path).c_str());
         return 0;
     }
     PlannedMember member;
@@ -159,7 +170,7 @@ int PlanFolder(const char *folder, std::vector<PlannedMember> *members)
 {
     DIR *directory = opendir(folder);
     if (directory == NULL) {
-        fprintf(stderr, "lzhpack: cannot read the folder '%s': %s\n", folder, strerror(errno));
+        fprintf(stderr, "lzhpack: cannot read the folder '%s': %s\n", Shown(folder).c_str(), strerror(errno));
         return 0;
     }
     std::vector<std::string> names;
@@ -195,7 +206,7 @@ int PlanArchive(const CreateOptions *options, std::vector<PlannedMember> *member
     for (size_t i = 0; i < members->size(); i++)
         for (size_t j = i + 1; j < members->size(); j++)
             if (strcasecmp((*members)[i].name.c_str(), (*members)[j].name.c_str()) == 0) {
-                fprintf(stderr, "lzhpack: two members would both be named '%s'\n", (*members)[j].name.c_str());
+                fprintf(stderr, "lzhpack: two members would both be named '%s'\n", Shown((*members)[j].name).c_str());
                 return 0;
             }
     if (options->maxMembers >= 0 && (long)members->size() > options->maxMembers) {
@@ -211,7 +222,7 @@ int ReadMemberData(const PlannedMember &member, std::vector<uint8_t> *data)
 {
     FILE *file = fopen(member.path.c_str(), "rb");
     if (file == NULL) {
-        fprintf(stderr, "lzhpack: cannot open '%s': %s\n", member.path.c_str(), strerror(errno));
+        fprintf(stderr, "lzhpack: cannot open '%s': %s\n", Shown(member.path).c_str(), strerror(errno));
         return 0;
     }
     data->resize(member.size);
@@ -221,7 +232,7 @@ int ReadMemberData(const PlannedMember &member, std::vector<uint8_t> *data)
     fclose(file);
     if (failed || got != member.size || extra != EOF) {
         fprintf(stderr, "lzhpack: '%s' could not be read whole, or changed while being packed\n",
-                member.path.c_str());
+                Shown(member.path).c_str());
         return 0;
     }
     return 1;
@@ -250,7 +261,7 @@ int PackMember(const PlannedMember &member, const CreateOptions *options, const 
         packed->body.swap(data);
     }
     if (packed->body.size() > 0xFFFFFFFFu) {
-        fprintf(stderr, "lzhpack: '%s' packs to more than 4 GiB\n", member.path.c_str());
+        fprintf(stderr, "lzhpack: '%s' packs to more than 4 GiB\n", Shown(member.path).c_str());
         return 0;
     }
     packed->ready = 1;
@@ -272,7 +283,7 @@ int WritePackedMember(FILE *archive, const PlannedMember &member, const PackedMe
     uint8_t header[MaxLevel1HeaderBytes];
     size_t headerSize = BuildMemberHeader(&fields, header, sizeof header);
     if (headerSize == 0) {
-        fprintf(stderr, "lzhpack: no header fits the name '%s'\n", member.name.c_str());
+        fprintf(stderr, "lzhpack: no header fits the name '%s'\n", Shown(member.name).c_str());
         return 0;
     }
     if (fwrite(header, 1, headerSize, archive) != headerSize ||
@@ -281,7 +292,7 @@ int WritePackedMember(FILE *archive, const PlannedMember &member, const PackedMe
         return 0;
     }
     if (!options->quiet)
-        printf("%-20s %10u -> %10u  -lh%c-\n", member.name.c_str(), member.size, fields.packedSize,
+        printf("%-20s %10u -> %10u  -lh%c-\n", Shown(member.name).c_str(), member.size, fields.packedSize,
                fields.methodCharacter);
     return 1;
 }

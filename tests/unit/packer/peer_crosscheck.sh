@@ -176,6 +176,11 @@ for verb in list test extract; do
 done
 cmp -s hostile-in.txt "hostile-out/$(printf 'esc\033[2J\a\nline.txt')" ||
   fail "extract does not write the first member under its own name"
+# The same name on disk, given to create: refused, and named printably.
+"$lzhpack" create hostile-again.lzh hostile-out >create-out.txt 2>create-err.txt </dev/null &&
+  fail "create packs a file whose name holds control bytes"
+printable_only create-err.txt || fail "create prints control bytes on standard error"
+grep -qF 'esc?[2J??line.txt' create-err.txt || fail "create does not name the refused file"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
