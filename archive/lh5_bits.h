@@ -11,7 +11,7 @@
 typedef struct BitReader {
     uint64_t window;        // next bits, the next one in bit 63; below the
                             // held bits it may hold copies of bytes to come
-    uint64_t held;          // bits of window that are loaded (57 to 63 after a refill);
+    uint64_t held;          // bits of window that are loaded (56 to 63 after a refill);
                             // as wide as the rest, so that the reader has no padding
                             // for a copy of it to carry
     const uint8_t *next;    // next byte to load
@@ -29,10 +29,12 @@ extern uint64_t PaddingBytes;        // zero bytes loaded past PackedEnd
 // than 56 bits are held.
 void RefillBitsSlowly(void);
 
-// Makes at least 57 bits available: eight bytes in one load while they
-// lie before the end of the packed bytes. Any bits below the held ones are
-// the same bytes, so OR-ing them in again changes nothing, and a reader
-// that already holds 57 or more takes no byte: no test is needed first.
+// Makes at least 56 bits held: eight bytes in one load while they lie
+// before the end of the packed bytes (all 64 bits of the window are then
+// the stream's next bits, though only whole bytes count as held). Any bits
+// below the held ones are the same bytes, so OR-ing them in again changes
+// nothing, and a reader that already holds 57 or more takes no byte: no
+// test is needed first.
 static inline void RefillBits(BitReader *bits)
 {
     if (bits->next < bits->wholeLoadsEnd) {

@@ -102,7 +102,19 @@ void DecodeBytes(uint16_t count, uint8_t *buffer)
         if (code < 256) {
             DropBits(&bits, entry & EntryLengthMask);
             *to++ = (uint8_t)code;
-            continue;
+            // A literal found in the table takes at most CharTableBits of
+            // the 56 or more bits a refill leaves, so the 44 that the next
+            // code may need are still held: it goes without a refill.
+            if (to == end || blockRemaining == 0)
+                continue;
+            blockRemaining--;
+            entry = CharTable[bits.window >> (64 - CharTableBits)];
+            code = entry >> EntrySymbolShift;
+            if (code < 256) {
+                DropBits(&bits, entry & EntryLengthMask);
+                *to++ = (uint8_t)code;
+                continue;
+            }
         }
         if (code < NumCharCodes) {
             DropBits(&bits, entry & EntryLengthMask);
