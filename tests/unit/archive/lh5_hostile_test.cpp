@@ -163,6 +163,36 @@ TEST_F(Lh5HostileTest, AllLengthsZeroIsNoCode)
     EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
 }
 
+// In a code that is not complete, bits that begin no code read as the byte
+// 0 and take as many bits as the byte 0's own code, whether the table finds
+// nothing or a tree walk meets a missing link.
+TEST_F(Lh5HostileTest, BitsThatBeginNoCodeReadAsByteZero)
+{
+    // The byte 0 is "10", 'a' is "0" and 'b' is "1100000000000" (13 bits,
+    // past the 12-bit table): "111..." begins no code, nor does
+    // "1100000000001" (the link beside 'b''s).
+    BlockPlan plan;
+    plan.charLengths.assign('c', 0);
+    plan.charLengths[0] = 2;
+    plan.charLengths['a'] = 1;
+    plan.charLengths['b'] = 13;
+    plan.codeCount = 16;
+    Lh5Stream stream;
+    PutBlockHeader(stream, plan);
+    PutLiteral(stream, 'b');
+    PutBits(stream.bits, 0x3, 2);       // "11" before "10": no code, read as 0 in 2 bits
+    PutLiteral(stream, 0);
+    PutBits(stream.bits, 0x1801, 13);   // no code: 0 in 2 bits, then ten 'a's from its zeros
+    PutBits(stream.bits, 0, 1);         // with the 1 left over: "10", the byte 0
+    PutLiteral(stream, 'a');
+    Bytes expected = {'b', 0, 0, 0};
+    expected.insert(expected.end(), 10, 'a');
+    expected.push_back(0);
+    expected.push_back('a');
+    EXPECT_EQ(DecodeStream(StreamBytes(stream.bits), expected.size()).output, expected);
+    EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
+}
+
 TEST_F(Lh5HostileTest, RandomStreamsEndAndStayInBounds)
 {
     for (uint32_t seed = 1; seed <= 300; seed++) {
