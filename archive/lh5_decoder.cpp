@@ -62,7 +62,7 @@ static uint8_t *CopyPendingMatch(uint8_t *to, uint8_t *end, unsigned distanceBac
     CopyMatch(to, distanceBack, n);
     CopyRemaining -= n;
     to += n;
-    CopyFrom = (uint16_t)((to - BlockStart - distanceBack) & WindowMask);
+    CopyFrom = (uint16_t)(((unsigned)(to - BlockStart) - distanceBack) & WindowMask);
     return to;
 }
 
@@ -135,6 +135,8 @@ void DecodeBytes(uint16_t count, uint8_t *buffer)
         unsigned codeLength = position & 0xFF;
         unsigned extraBits = (position >> 8) & 0xFF;
         uint64_t afterCode = bits.window << codeLength;
+        // The extra bits are the top extraBits of afterCode; shifted in two
+        // steps so that a code without extra bits adds 0.
         unsigned distanceBack = (position >> 16) + (unsigned)((afterCode >> 1) >> (63 - extraBits));
         bits.window = afterCode << extraBits;
         bits.held -= codeLength + extraBits;
