@@ -5,8 +5,10 @@
 
 #include <stdint.h>
 
+#include "archive/lh5_format.h"
+
 enum {
-    WindowSize = 8192,        // block size and dictionary size
+    WindowSize = DictionarySize,  // the block size: a block fills the whole dictionary
     WindowMask = WindowSize - 1
 };
 

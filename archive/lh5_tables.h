@@ -1,31 +1,19 @@
-// The decoder's code tables and the reading of a block header.
-//
-// Each block of an -lh5- stream starts with a 16-bit count of
-// character/length codes, then the code lengths of the pre-tree (which
-// codes the character code lengths), of the character/length code and of
-// the position code. A code is decoded by a lookup of its first table-width
-// bits; longer codes continue in a binary tree whose nodes are numbered
-// upward from the size of the alphabet.
+// The decoder's code tables and the reading of a block header (the block
+// layout is in lh5_format.h). A code is decoded by a lookup of its first
+// table-width bits; longer codes continue in a binary tree whose nodes are
+// numbered upward from the size of the alphabet.
 #pragma once
 
 #include <stdint.h>
 
+#include "archive/lh5_format.h"
+
 enum {
-    NumCharCodes = 510,        // 0-255 literal bytes, 256-509 match lengths 3-256
-    NumPosCodes = 14,          // position codes: distances 0 to 8191
-    NumPreCodes = 19,          // codes of the character code lengths
     CharTableBits = 12,
     AuxTableBits = 8,
     CharTableSize = 1 << CharTableBits,
     AuxTableSize = 1 << AuxTableBits,
     TreeLinkCount = 2 * NumCharCodes - 1,  // 1019
-    MaxCodeLength = 16,
-    MatchLengthBias = 253,     // a code c >= 256 copies c - 253 bytes
-    BlockCountBits = 16,
-    PreCountBits = 5,
-    CharCountBits = 9,
-    PosCountBits = 4,
-    PreTreeSpecialIndex = 3,   // after the third pre-tree length, a 2-bit zero run
     NoSpecialIndex = -1,
 
     // A table entry is (symbol << EntrySymbolShift) | the code's length in

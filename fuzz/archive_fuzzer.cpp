@@ -11,6 +11,7 @@
 #include "archive/archive_header.h"
 #include "archive/archive_reader.h"
 #include "archive/archive_state.h"
+#include "shell/program_constants.h"
 #include "archive/lh5_decoder.h"
 
 // Decoding is cheap but not free: an archive whose members claim more than
@@ -26,7 +27,7 @@ static uint64_t ClaimedBytes(const uint8_t *data, uint32_t size)
     uint64_t total = 0;
     uint32_t offset = 0;
     ArchiveEntry entry;
-    for (int members = 0; members < 28 && ReadArchiveEntry(data, size, &offset, &entry) > 0; members++)
+    for (int members = 0; members < ArchiveMemberLimit && ReadArchiveEntry(data, size, &offset, &entry) > 0; members++)
         total += entry.unpackedSize;
     return total;
 }
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
 
     if (ClaimedBytes(data, (uint32_t)size) <= MostBytesDecoded)
-        ExtractArchive(28, data, (uint32_t)size);
+        ExtractArchive(ArchiveMemberLimit, data, (uint32_t)size);
 
     ArchiveCursor = data;
     PackedRemaining = (uint32_t)size;

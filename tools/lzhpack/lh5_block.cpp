@@ -211,7 +211,7 @@ void PlanBlock(const BlockStatistics *stats, BlockPlan *plan)
     plan->totalBits = bits;
 }
 
-void WriteBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens, uint32_t count)
+void WriteCodedBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens, uint32_t count)
 {
     PutBits(writer, count, BlockCountBits);
 

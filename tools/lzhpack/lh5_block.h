@@ -5,7 +5,7 @@
 #include <stdint.h>
 
 #include "tools/lzhpack/bit_writer.h"
-#include "tools/lzhpack/lh5_format.h"
+#include "tools/lzhpack/lh5_token.h"
 
 // What a block's codes need: how often each code occurs and how many extra
 // position bits follow them.
@@ -62,4 +62,4 @@ void PlanBlock(const BlockStatistics *stats, BlockPlan *plan);
 
 // Writes the block: header, then the count tokens (which must be those the
 // plan was made from).
-void WriteBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens, uint32_t count);
+void WriteCodedBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens, uint32_t count);

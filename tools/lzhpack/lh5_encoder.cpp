@@ -2,7 +2,7 @@
 
 #include "tools/lzhpack/bit_writer.h"
 #include "tools/lzhpack/lh5_block.h"
-#include "tools/lzhpack/lh5_format.h"
+#include "tools/lzhpack/lh5_token.h"
 #include "tools/lzhpack/lh5_parse.h"
 #include "tools/lzhpack/match_finder.h"
 
@@ -62,7 +62,7 @@ static void EmitBlock(BitWriter *writer, PendingBlock *block)
 {
     if (block->tokens.empty())
         return;
-    WriteBlock(writer, block->plan, block->tokens.data(), (uint32_t)block->tokens.size());
+    WriteCodedBlock(writer, block->plan, block->tokens.data(), (uint32_t)block->tokens.size());
     block->tokens.clear();
     ClearStatistics(&block->stats);
 }

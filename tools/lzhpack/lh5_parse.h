@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tools/lzhpack/lh5_block.h"
-#include "tools/lzhpack/lh5_format.h"
+#include "tools/lzhpack/lh5_token.h"
 #include "tools/lzhpack/match_finder.h"
 
 // Bit costs of every code under one set of Huffman codes.

@@ -22,7 +22,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "tools/lzhpack/lh5_format.h"
+#include "tools/lzhpack/lh5_token.h"
 
 enum {
     MatchHashBits = 16,

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "tools/lzhpack/bit_writer.h"
-#include "tools/lzhpack/lh5_format.h"
+#include "tools/lzhpack/lh5_token.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "archive/lh5_decoder.h"
 #include "tests/unit/packer/capture_support.h"
 #include "tools/lzhpack/lh5_encoder.h"
-#include "tools/lzhpack/lh5_format.h"
+#include "tools/lzhpack/lh5_token.h"
 
 namespace {
 
