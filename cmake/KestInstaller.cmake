@@ -17,7 +17,11 @@ function(kest_add_installer target archive_dir)
   target_link_libraries(${target} PRIVATE
     kest_support_win32 kest_support_common kest_settings_fields kest_settings_win32 kest_system_win32
     kest_archive kest_install_win32 kest_install_rules
-    comctl32 winmm shell32 shlwapi ole32 version gdi32 user32 advapi32)
+    shell32 ole32 gdi32 user32 advapi32)
+  # Only libraries on the system's known-DLL list are imported at load time;
+  # winmm, version and comctl32 are loaded from the system directory at run
+  # time (shell/system_libraries.h), so none can be taken from beside the
+  # installer.
   kest_win32_gui(${target})
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 

@@ -5,6 +5,7 @@
 #include "install/driver_version.h"
 #include "shell/program_constants.h"
 #include "shell/support.h"
+#include "shell/system_libraries.h"
 #include "shell/text_format.h"
 #include "system/settings.h"
 
@@ -15,7 +16,7 @@ static const char DriverFileName[] = "MGLDIB.DRV";
 static int ReadDriverVersion(const char *path, uint32_t *fileVersionMS)
 {
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    DWORD size = SystemFileVersionInfoSize(path, &handle);
     if (size == 0) {
         SetupLog("No version info available");
         return 0;
@@ -27,9 +28,9 @@ static int ReadDriverVersion(const char *path, uint32_t *fileVersionMS)
     }
     VS_FIXEDFILEINFO *fixed = NULL;
     UINT fixedLength = 0;
-    int found = GetFileVersionInfoA(path, handle, size, record) &&
-                VerQueryValueA(record, "\\", (void **)&fixed, &fixedLength) && fixed != NULL &&
-                fixedLength != 0;
+    int found = SystemFileVersionInfo(path, handle, size, record) &&
+                SystemVerQueryValue(record, "\\", (void **)&fixed, &fixedLength) &&
+                fixed != NULL && fixedLength != 0;
     if (found)
         *fileVersionMS = fixed->dwFileVersionMS;
     else
@@ -48,6 +49,17 @@ static int CopyDriver(const char *unpacked, const char *installed)
     return 0;
 }
 
+// Whether a file lies at path. Only "no such file or folder" counts as
+// absent: any other failure to look (a denied right, say) counts as a file
+// there, whose version the caller then tries to read.
+static int DriverIsInstalled(const char *path)
+{
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return 1;
+    DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 int UpdateDisplayDriver(void)
 {
     char installed[PathBufferSize + 1] = "";  // room for AppendPath's second zero
@@ -60,8 +72,7 @@ int UpdateDisplayDriver(void)
         !AppendPath(unpacked, sizeof unpacked, DriverFileName))
         return 0;
 
-    OFSTRUCT exists;
-    if (OpenFile(installed, &exists, OF_EXIST) == HFILE_ERROR) {
+    if (!DriverIsInstalled(installed)) {
         if (!CopyDriver(unpacked, installed))
             return 0;
     } else {

@@ -1,13 +1,13 @@
 // The installer's entry point: one copy per desktop, the splash window, the
 // welcome tune and the message loop.
 #include <windows.h>
-#include <commctrl.h>
 #include <mmsystem.h>
 
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
 #include "shell/shell_state.h"
 #include "shell/splash_paint.h"
+#include "shell/system_libraries.h"
 #include "system/settings.h"
 
 // Together these identify a running copy of the installer.
@@ -29,7 +29,7 @@ static BOOL PlayWaveResource(const char *name)
     const void *wave = LockResource(loaded);
     if (wave == NULL)
         return 0;
-    BOOL played = sndPlaySoundA((LPCSTR)wave, SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+    BOOL played = SystemPlaySound((LPCSTR)wave, SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
     FreeResource(loaded);
     return played;
 }
@@ -63,17 +63,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     (void)previousInstance;
     (void)commandLine;
 
-    // A running copy is brought to the front instead of starting a second.
+    // Before anything can load a library by name from the installer's folder.
+    LoadSystemLibraries();
+
+    // A running copy is brought to the front instead of starting a second:
+    // the dialog or box it shows, when there is one, so that the one that
+    // waits for the user keeps the keyboard.
     MainWindow = FindWindowA(SetupClassName, SetupWindowTitle);
     if (MainWindow != NULL) {
         if (IsIconic(MainWindow))
             ShowWindow(MainWindow, SW_RESTORE);
-        SetForegroundWindow(MainWindow);
+        SetForegroundWindow(GetLastActivePopup(MainWindow));
         return 0;
     }
 
     AppInstance = instance;
-    InitCommonControls();
+    SystemInitCommonControls();
     LoadSettings();
     NotInstalled = InstallFolder[0] == '\0' ? 1 : 0;
 
@@ -98,6 +103,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
         DispatchMessageA(&message);
     }
 
-    sndPlaySoundA(NULL, 0);  // silence a tune that is still playing
+    SystemPlaySound(NULL, 0);  // silence a tune that is still playing
     return (int)message.wParam;
 }

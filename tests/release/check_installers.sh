@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The two installers as they ship: the 32-bit one a PE32 GUI program for
 # i386, the 64-bit one a PE32+ GUI program for x86-64; each needing no DLL
-# beside it (it imports only DLLs of Windows itself); each carrying a
+# beside it and importing at load time only DLLs on the system's known-DLL
+# list, which Windows never takes from the program's folder; each carrying a
 # GAMEDATA archive with the same member names, whose game program and
 # display driver are built for the installer's own processor.
 #
@@ -16,8 +17,12 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 rm -rf "$work" && mkdir -p "$work" || exit 1
 
-# Windows' own DLLs that a program may import: they are always there.
-system_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll shlwapi.dll user32.dll version.dll winmm.dll "
+# DLLs on the known-DLL list of every Windows from 7 on (the registry's
+# Session Manager\KnownDLLs, kernel32 loaded into every process anyway):
+# an import of one of them is always the system's own copy. Others (winmm,
+# version, comctl32 ...) would be searched for in the installer's folder
+# first, so the installer loads them from the system directory at run time.
+known_dlls=" advapi32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll "
 
 # check_tree TREE OBJDUMP KIND: KIND is the `file` description of the tree's
 # programs, e.g. "PE32 executable (GUI) Intel 80386".
@@ -31,11 +36,16 @@ check_tree() {
   file -b "$installer" | grep -q "^$kind, for MS Windows" ||
     fail "$name: KestSetup.exe is a $(file -b "$installer"), not a $kind"
 
-  local dll
-  for dll in $("$objdump" -p "$installer" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'); do
-    case $system_dlls in
+  local dll imports
+  imports=$("$objdump" -p "$installer" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+  case " $(echo $imports) " in
+    *" kernel32.dll "*) ;;
+    *) fail "$name: no imports read from KestSetup.exe (kernel32.dll missing): $imports" ;;
+  esac
+  for dll in $imports; do
+    case $known_dlls in
       *" $dll "*) ;;
-      *) fail "$name: KestSetup.exe needs $dll, which Windows does not have" ;;
+      *) fail "$name: KestSetup.exe imports $dll, which is not a known DLL" ;;
     esac
   done
   local beside

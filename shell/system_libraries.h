@@ -1,0 +1,31 @@
+// The system libraries that are not on the system's known-DLL list (winmm,
+// version, comctl32) are loaded at run time from the system directory only:
+// a library of the same name lying beside the installer (in a browser's
+// download folder, say) is never loaded. The installer imports at load
+// time only libraries on that list.
+//
+// Their functions are reached through the small functions below; each
+// fails as its system function fails when the library or the function
+// could not be had.
+#pragma once
+
+#include <windows.h>
+
+// Restricts every later library search by name to the system directory
+// where the system offers that (SetDefaultDllDirectories), then loads
+// winmm, version and comctl32 from there: by full path, or comctl32 by name
+// when the manifest redirects it to the common controls it asks for. A
+// library that cannot be loaded is logged as "unable to load NAME". Call
+// once, before anything else.
+void LoadSystemLibraries(void);
+
+// sndPlaySoundA of winmm.
+BOOL SystemPlaySound(const char *sound, UINT flags);
+
+// InitCommonControls of comctl32 (the version the manifest asks for).
+void SystemInitCommonControls(void);
+
+// GetFileVersionInfoSizeA, GetFileVersionInfoA and VerQueryValueA of version.
+DWORD SystemFileVersionInfoSize(const char *path, DWORD *handle);
+BOOL SystemFileVersionInfo(const char *path, DWORD handle, DWORD size, void *record);
+BOOL SystemVerQueryValue(const void *record, const char *subBlock, void **value, UINT *length);
