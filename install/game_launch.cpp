@@ -14,15 +14,17 @@ void LaunchGame(void)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
 
-    // The game starts in the installer's current directory: the install
-    // folder. A folder that is gone makes the start fail below.
-    SetCurrentDirectoryA(InstallFolder);
-
+    // The game is named by its full path in the install folder, so that no
+    // other program of its name (beside the installer, on the path) can
+    // start instead; a folder that is gone makes the start fail below.
+    char gamePath[PathBufferSize + 1];  // room for AppendPath's second zero
     char commandLine[PathBufferSize];
+    CopyText(gamePath, sizeof gamePath, InstallFolder);
     CopyText(commandLine, sizeof commandLine, GameExeName);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                        &process)) {
+    if (InstallFolder[0] == '\0' || !AppendPath(gamePath, sizeof gamePath, GameExeName) ||
+        !CreateProcessA(gamePath, commandLine, NULL, NULL, FALSE, 0, NULL, InstallFolder,
+                        &startup, &process)) {
         MessageBoxFormat("Unable to load %s", commandLine);
         return;
     }

@@ -10,7 +10,7 @@
 
 static const char GroupName[] = "Brevald";
 static const char GroupFileName[] = "SETUP.INI";
-static const char ConverterCommand[] = "grpconv -o";
+static const char ConverterFileName[] = "grpconv.exe";
 static const char GroupFolder[] = "Start Menu\\Programs\\Brevald";
 static const char ShortcutExtension[] = ".LNK";
 
@@ -24,6 +24,23 @@ static const char GroupFileFormat[] =
 // Room for the longest text: 74 characters of the format and the names,
 // and two paths of at most 259 characters each.
 enum { GroupFileSize = 74 + 2 * PathBufferSize };
+
+// Starts the Windows directory's program-group converter, named by its
+// full path (quoted: the folder may hold spaces) so that no program of its
+// name beside the installer or on the path runs instead, with "-o".
+// Returns WinExec's result: above 31 when it started, an error code (2 for
+// a missing file) otherwise.
+static int StartConverter(void)
+{
+    char converter[PathBufferSize + 1] = "";  // room for AppendPath's second zero
+    UINT length = GetWindowsDirectoryA(converter, PathBufferSize);
+    if (length == 0 || length >= PathBufferSize ||
+        !AppendPath(converter, sizeof converter, ConverterFileName))
+        return ERROR_PATH_NOT_FOUND;
+    char command[PathBufferSize + 8];
+    FormatText(command, sizeof command, "\"%s\" -o", converter);
+    return (int)WinExec(command, SW_HIDE);
+}
 
 int CreateProgramGroup(void)
 {
@@ -53,8 +70,7 @@ int CreateProgramGroup(void)
                                    GameDisplayName, shortGamePath, InstallFolder);
     _lwrite(file, text, (UINT)textLength);
     _lclose(file);
-
-    return (int)WinExec(ConverterCommand, SW_HIDE);
+    return StartConverter();
 }
 
 int DeleteShortcut(void)

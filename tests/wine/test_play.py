@@ -6,26 +6,39 @@ still closes.
 The sample game writes its working directory (no line end) into the file
 that the environment variable KESTDEMO_REPORT names; the installer passes
 its own environment on to the game, so the variable is set for the
-installer's process."""
+installer's process.
+
+Programs and libraries planted beside the installer (as in a download
+folder) never run: not a kestdemo.exe or grpconv.exe of that folder, not a
+version.dll, winmm.dll or comctl32.dll there, though Wine is told to prefer
+such libraries to its own, as Windows prefers a library in the program's
+folder to the system's unless it is a known DLL."""
 
 import os
 import shutil
 
+import installview
 import kestwine
 import removeview
 import shellview
 from removeview import DEFAULT_FOLDER, GAME_TITLE, UNABLE_TO_LOAD_TEXT
-from shellview import SPOT_PLAY
+from shellview import SPOT_CONFIGURE, SPOT_PLAY
 
 REPORT_PATH = "C:\\kestdemo-report.txt"
+
+# Stand-ins of the fixtures' "planted" folder: each leaves "<its path>.ran"
+# when it runs or is loaded.
+PLANTED = ("grpconv.exe", "kestdemo.exe", "version.dll", "winmm.dll", "comctl32.dll")
+DOWNLOADS = "C:\\Downloads"
+OPTIONS_TITLE = "Brevald Game Configuration"
+OPTIONS_TAB_ID = 500
 
 
 class PlayTests(removeview.RemovalTestCase):
 
     def setUp(self):
         super().setUp()
-        # Without a kestdemo.exe beside the installer, only the install
-        # folder can give the game (the start looks there first).
+        # The game that reports must be the one in the install folder.
         beside = os.path.join(os.path.dirname(self.session.paths.installer), "kestdemo.exe")
         self.assertFalse(os.path.exists(beside), "a game beside the installer: %s" % beside)
         self.session.env["KESTDEMO_REPORT"] = REPORT_PATH
@@ -86,6 +99,53 @@ class PlayTests(removeview.RemovalTestCase):
         self.assertEqual(0, run.program.wait(20))
         self.assertEqual([], self.session.x_windows(GAME_TITLE))
         self.assertIsNone(self.session.read_file(REPORT_PATH))
+
+
+    def test_programs_and_libraries_planted_beside_the_installer_never_run(self):
+        downloads = self.session.host_path(DOWNLOADS)
+        os.makedirs(downloads)
+        installer = os.path.join(downloads, "KestSetup.exe")
+        shutil.copy(self.session.paths.installer, installer)
+        for name in PLANTED:
+            shutil.copy(os.path.join(self.session.paths.windows, "planted", name), downloads)
+        self.session.env["WINEDLLOVERRIDES"] += ";version,winmm,comctl32=n,b"
+        # An older driver in the system directory: its version is read.
+        with open(os.path.join(self.session.paths.windows, "drivers", "mgldib-3.9.drv"),
+                  "rb") as f:
+            self.session.write_file(installview.SYSTEM_DRIVER, f.read())
+
+        def markers():
+            """The stand-ins that ran, were loaded or were called. Wine's own
+            user32 imports version.dll, so with native libraries preferred
+            every program started from that folder loads the stand-in there
+            before its first instruction (Windows' user32 does not): that
+            load alone is not the installer's."""
+            return sorted(name for name in os.listdir(downloads)
+                          if name.endswith((".ran", ".called")) and name != "version.dll.ran")
+
+        program, window = self.start_setup(installer)
+        self.open_folder_dialog(window, exe=installer)
+        installview.press_okay(self.session)
+        box = installview.next_message(self.session, installview.INSTALL_TIMEOUT)
+        self.assertEqual([], markers())
+        self.assertEqual(installview.COMPLETION_TEXT, box.text if box else None)
+        self.session.message_box(press="OK")
+        self.assert_installed(DEFAULT_FOLDER, log_tail=b"updated the MGLDIB.DRV\r\n")
+
+        # The options dialog and its tab control (common controls 6).
+        self.select(SPOT_CONFIGURE)
+        self.session.mouse_click()
+        self.session.wait_window(OPTIONS_TITLE)
+        tabs = self.session.driver("tabs", OPTIONS_TITLE, str(OPTIONS_TAB_ID))
+        self.assertEqual(["System Options"], [tab.text for tab in tabs.all("tab")])
+        self.session.key(self.session.x_window(OPTIONS_TITLE), "Escape")
+        self.session.wait_window_gone(OPTIONS_TITLE)
+
+        self.select(SPOT_PLAY)
+        self.session.mouse_click()
+        self.assert_game_started_in(DEFAULT_FOLDER, program)
+        self.end_game()
+        self.assertEqual([], markers())
 
 
 if __name__ == "__main__":
