@@ -52,6 +52,23 @@ static int WalkExtendedHeaders(const uint8_t *archive, ArchiveEntry *entry)
     return 1;
 }
 
+uint64_t ArchiveUnpackedSpace(const uint8_t *archive, uint32_t archiveSize,
+                              uint16_t memberLimit, uint32_t clusterSize)
+{
+    uint64_t space = 0;
+    uint32_t offset = 0;
+    ArchiveEntry entry;
+    for (unsigned count = 0; count < memberLimit; count++) {
+        if (ReadArchiveEntry(archive, archiveSize, &offset, &entry) != 1)
+            break;
+        uint64_t size = entry.unpackedSize;
+        if (clusterSize != 0)
+            size = (size + clusterSize - 1) / clusterSize * clusterSize;
+        space += size;
+    }
+    return space;
+}
+
 int ReadArchiveEntry(const uint8_t *archive, uint32_t archiveSize,
                      uint32_t *offset, ArchiveEntry *entry)
 {

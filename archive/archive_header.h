@@ -59,6 +59,14 @@ typedef struct ArchiveEntry {
 int ReadArchiveEntry(const uint8_t *archive, uint32_t archiveSize,
                      uint32_t *offset, ArchiveEntry *entry);
 
+// The room the first memberLimit members of the archive (archiveSize bytes)
+// take once unpacked onto a drive whose clusters hold clusterSize bytes:
+// each member's unpacked size rounded up to whole clusters, summed (a
+// clusterSize of 0 counts bytes). Stops at the end mark, or at a malformed
+// header after its message.
+uint64_t ArchiveUnpackedSpace(const uint8_t *archive, uint32_t archiveSize,
+                              uint16_t memberLimit, uint32_t clusterSize);
+
 // The method character of an accepted method: '0' (stored), '4' or '5'
 // (compressed with the -lh5- decoder); 0 for any other method id.
 char AcceptedMethod(const ArchiveEntry *entry);

@@ -17,8 +17,9 @@
 int ExtractArchive(uint16_t memberLimit, const uint8_t *archive, uint32_t archiveSize);
 
 // When nonzero, ExtractArchive decodes and checks every member exactly as it
-// would when extracting, but opens and writes no file; the status text then
-// reads "Testing NAME". Used by the host tool's test verb.
+// would when extracting, but opens and writes no file and no log line; the
+// status text then reads "Testing NAME". Used by the host tool's test verb
+// and by the installer before it writes anything.
 extern int ArchiveTestOnly;
 
 // Where replacement names are read from when an output file cannot be

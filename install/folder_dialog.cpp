@@ -1,6 +1,7 @@
 #include "install/folder_dialog.h"
 
 #include <shlobj.h>
+#include <stdarg.h>
 
 #include "install/folder_entry.h"
 #include "install/game_data.h"
@@ -14,7 +15,8 @@
 enum {
     FolderFieldLimit = 260,
     // Besides the game's files, the install folder must hold the names of
-    // the folder probe ("QOLT.INI") and of the driver ("MGLDIB.DRV").
+    // the folder probes ("QOLT.INI", "KS0000.TMP") and of the driver
+    // ("MGLDIB.DRV").
     LongestInstallName = 10
 };
 
@@ -26,6 +28,19 @@ static void FreeItemIdList(LPITEMIDLIST list)
         allocator->Free(list);
         allocator->Release();
     }
+}
+
+// Shows why an entry is refused, formatted, in a box owned by the dialog,
+// so that the dialog waits behind it until it is answered.
+static void ShowRefusal(HWND dialog, const char *format, ...) KEST_PRINTF_LIKE(2, 3);
+static void ShowRefusal(HWND dialog, const char *format, ...)
+{
+    char text[MessageTextSize];
+    va_list args;
+    va_start(args, format);
+    FormatTextV(text, sizeof text, format, args);
+    va_end(args);
+    MessageBoxA(dialog, text, MessageCaption, MB_OK);
 }
 
 static INT_PTR OnInitDialog(HWND dialog)
@@ -56,7 +71,7 @@ static INT_PTR OnOkay(HWND dialog)
         AcceptFolderEntry(entry, longestName, InstallFolder, sizeof InstallFolder);
     if (verdict != FolderAccepted) {
         unsigned greatest = (unsigned)LongestFolderText(longestName, sizeof InstallFolder) - 1;
-        MessageBoxFormat(FolderVerdictMessage(verdict), greatest);
+        ShowRefusal(dialog, FolderVerdictMessage(verdict), greatest);
         SetFocus(GetDlgItem(dialog, IDC_FOLDER_FIELD));
         return TRUE;
     }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "archive/archive_header.h"
 #include "archive/archive_reader.h"
 #include "install/driver_update.h"
 #include "install/folder_dialog.h"
@@ -15,15 +16,49 @@
 #include "system/program_group.h"
 #include "system/settings.h"
 
+enum { WriteProbeAttempts = 16 };
+
+// Whether files can be made in InstallFolder, an existing folder: an empty
+// file of a name not yet taken there ("KS" and four hex digits, ".TMP") is
+// created and deleted again, so that no file of the user's is touched.
+// Tells the user and logs when the folder cannot be written.
+static int CanWriteInstallFolder(void)
+{
+    DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 8);
+    for (unsigned attempt = 0; attempt < WriteProbeAttempts; attempt++) {
+        char name[16];
+        char probe[PathBufferSize + 1];  // room for AppendPath's second zero
+        FormatText(name, sizeof name, "KS%04X.TMP", (unsigned)((seed + attempt) & 0xFFFF));
+        CopyText(probe, sizeof probe, InstallFolder);
+        if (!AppendPath(probe, sizeof probe, name))
+            break;
+        // Deleted as the handle closes.
+        HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return 1;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    MessageBoxFormat("The folder %s cannot be written to.\nPlease choose another folder.",
+                     InstallFolder);
+    SetupLog("unable to write into the folder %s", InstallFolder);
+    return 0;
+}
+
 // Makes the install folder exist, with every missing folder above it, by
 // having the shell copy WIN.INI into it as "QOLT.INI" and deleting that
-// copy again. A folder that already exists is left alone, so that a file of
-// the user's named "QOLT.INI" survives. Returns 1 when the folder exists.
+// copy again. A folder that already exists is not probed that way, so that
+// a file of the user's named "QOLT.INI" survives; it is checked once for
+// whether it can be written instead. Returns 1 when the folder exists and
+// can be written.
 static int MakeInstallFolder(void)
 {
     DWORD attributes = GetFileAttributesA(InstallFolder);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return 1;
+        return CanWriteInstallFolder();
 
     // Both paths end with two zero bytes: the shell takes lists of paths.
     char windowsIni[PathBufferSize + 1] = "";
@@ -53,10 +88,23 @@ static int MakeInstallFolder(void)
     return 1;
 }
 
+// The free space the game needs on a drive whose clusters hold clusterSize
+// bytes: what the archive's members take there, each rounded up to whole
+// clusters, and never less than RequiredSpace.
+static uint64_t SpaceNeeded(uint32_t clusterSize)
+{
+    uint32_t size;
+    const uint8_t *archive = LockGameData(&size);
+    uint64_t needed = 0;
+    if (archive != NULL)
+        needed = ArchiveUnpackedSpace(archive, size, ArchiveMemberLimit, clusterSize);
+    return needed > RequiredSpace ? needed : RequiredSpace;
+}
+
 // Returns 0, after telling the user, when the drive of InstallFolder has
-// less than needed bytes free; 1 otherwise, also when the free space cannot
-// be read (the user is told that too, and the install goes on).
-static int CheckDiskSpace(uint32_t needed)
+// less free space than the game needs; 1 otherwise, also when the free
+// space cannot be read (the user is told that too, and the install goes on).
+static int CheckDiskSpace(void)
 {
     // The drive root: the folder's first two characters and a backslash.
     char root[4];
@@ -76,17 +124,40 @@ static int CheckDiskSpace(uint32_t needed)
         return 1;
     }
     // In 64 bits, so that a drive with 4 GiB or more free is never short.
+    uint64_t needed = SpaceNeeded(sectorsPerCluster * bytesPerSector);
     uint64_t available = (uint64_t)freeClusters * bytesPerSector * sectorsPerCluster;
     if (needed > available) {
-        // Only figures below needed reach here, so they fit the %d fields.
         MessageBoxFormat("There is not enough disk space on\nselected drive for installation.\n"
-                         "needed = %d, avail = %d",
-                         (int)needed, (int)available);
-        SetupLog("Not enough disk space on for installation. needed = %d, avail = %d",
-                 (int)needed, (int)available);
+                         "needed = %llu, avail = %llu",
+                         (unsigned long long)needed, (unsigned long long)available);
+        SetupLog("Not enough disk space on for installation. needed = %llu, avail = %llu",
+                 (unsigned long long)needed, (unsigned long long)available);
         return 0;
     }
     return 1;
+}
+
+// Decodes every member of the game archive in memory and compares its CRC,
+// writing nothing, so that a damaged installer stops before the first file
+// is written. Each fault is shown and logged, then a closing message says
+// that nothing was installed. Returns 1 when the archive is sound.
+static int CheckGameData(void)
+{
+    uint32_t size;
+    const uint8_t *archive = LockGameData(&size);
+    if (archive == NULL)
+        return 0;
+    ArchiveTestOnly = 1;
+    LogShownMessages = 1;
+    int sound = ExtractArchive(ArchiveMemberLimit, archive, size);
+    LogShownMessages = 0;
+    ArchiveTestOnly = 0;
+    if (!sound) {
+        MessageBoxFormat("This installer is damaged: nothing was installed.\n"
+                         "Please download it again.");
+        SetupLog("the installer is damaged: nothing was installed");
+    }
+    return sound;
 }
 
 // Hands the game archive to the extraction. Returns its result: 1 when every
@@ -116,17 +187,27 @@ int InstallDemo(void)
 {
     if (DialogBoxParamA(AppInstance, "FOLDERDLG", MainWindow, FolderDialogProc, 0) != 1)
         return 0;
+    if (!CheckGameData())
+        return 0;
     if (!MakeInstallFolder())
         return 0;
-    if (!CheckDiskSpace(RequiredSpace))
+    if (!CheckDiskSpace())
         return 0;
-    // An unpacking that went wrong anywhere is not recorded as an install:
-    // the user has seen every message, and the files written stay.
+    // An unpacking that went wrong anywhere (a full disk, a file that cannot
+    // be written) is not recorded as an install: the user has seen every
+    // message, and the files written stay.
     if (!UnpackGameData())
         return 0;
     if (!UpdateDisplayDriver())
         return 0;
     CreateProgramGroup();
-    SaveSettings();
+    // Without its record the demo would count as not installed, with no
+    // Un-Install for its files: not a completed install.
+    if (!SaveSettings()) {
+        MessageBoxFormat("The game's files are in place, but the installation could not be\n"
+                         "recorded in the registry. The install is not complete.");
+        SetupLog("unable to record the installation in the registry");
+        return 0;
+    }
     return 1;
 }

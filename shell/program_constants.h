@@ -5,7 +5,7 @@
 
 extern const char GameExeName[];      // "kestdemo.exe", the game's program
 extern const char GameDisplayName[];  // "Rarivur Ivad Oraz", as the user sees it
-extern const uint32_t RequiredSpace;  // free bytes the install folder's drive must offer
+extern const uint32_t RequiredSpace;  // the least free space the install asks for
 
 enum {
     PathBufferSize = 260,     // every path buffer (MAX_PATH)

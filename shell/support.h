@@ -33,7 +33,13 @@ void SetupLog(const char *format, ...) KEST_PRINTF_LIKE(1, 2);
 
 // Shows the formatted text in a modal message box with one OK button and
 // the caption "Brevald", owned by the main window. Returns the box's result.
+// While LogShownMessages is nonzero the text also goes to the setup log.
 int MessageBoxFormat(const char *format, ...) KEST_PRINTF_LIKE(1, 2);
+
+// Nonzero while every text shown by MessageBoxFormat is to be logged as
+// well (line feeds as spaces), so that the faults a check finds are on
+// record.
+extern int LogShownMessages;
 
 // Puts the formatted text into the file-name label under the progress bar.
 void SetStatusText(const char *format, ...) KEST_PRINTF_LIKE(1, 2);

@@ -18,6 +18,8 @@ void SetupLog(const char *format, ...)
     WriteLogLine(line);
 }
 
+int LogShownMessages;
+
 int MessageBoxFormat(const char *format, ...)
 {
     char text[MessageTextSize];
@@ -25,6 +27,15 @@ int MessageBoxFormat(const char *format, ...)
     va_start(args, format);
     FormatTextV(text, sizeof text, format, args);
     va_end(args);
+    if (LogShownMessages) {
+        // One log line per message, whatever line feeds the text holds.
+        char line[MessageTextSize];
+        size_t i = 0;
+        for (; text[i] != '\0'; i++)
+            line[i] = text[i] == '\n' ? ' ' : text[i];
+        line[i] = '\0';
+        WriteLogLine(line);
+    }
     return ShowMessageText(text);
 }
 

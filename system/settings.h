@@ -31,8 +31,10 @@ extern const char PathValueName[];  // "VRKNPath"
 void LoadSettings(void);
 
 // Writes the install folder (completed with its trailing backslash) and the
-// four switches.
-void SaveSettings(void);
+// four switches. Returns 1, or 0 when the key cannot be opened or a value
+// cannot be written.
+int SaveSettings(void);
 
-// Empties the stored install folder; the switches stay.
-void ForgetInstallFolder(void);
+// Empties the stored install folder; the switches stay. Returns 1, or 0
+// when the key cannot be opened or the value cannot be written.
+int ForgetInstallFolder(void);

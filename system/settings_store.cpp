@@ -1,6 +1,7 @@
 // The settings record in the registry: HKEY_LOCAL_MACHINE
-// "SOFTWARE\Brevald\Settings". Registry failures are not reported: a key
-// that cannot be opened leaves every field at its initial value.
+// "SOFTWARE\Brevald\Settings". A key that cannot be opened leaves every
+// field at its initial value when loading; a save or an erasure that fails
+// says so to its caller, which tells the user.
 #include <windows.h>
 #include <string.h>
 
@@ -82,28 +83,35 @@ void LoadSettings(void)
         CopyText(ProposedFolder, sizeof ProposedFolder, InstallFolder);
 }
 
-void SaveSettings(void)
+int SaveSettings(void)
 {
     HKEY key = OpenSettingsKey();
     if (key == NULL)
-        return;
+        return 0;
     // The stored copy always ends in a backslash; InstallFolder stays as it is.
     char folder[PathBufferSize];
     CopyText(folder, sizeof folder, InstallFolder);
     AddTrailingBackslash(folder, sizeof folder);
-    RegSetValueExA(key, PathValueName, 0, REG_SZ, (const BYTE *)folder,
-                   (DWORD)strlen(folder) + 1);
-    for (int i = 0; i < SwitchCount; i++)
-        RegSetValueExA(key, SwitchNames[i], 0, REG_DWORD, (const BYTE *)SwitchFields[i],
-                       sizeof(uint32_t));
-    RegCloseKey(key);
+    int saved = RegSetValueExA(key, PathValueName, 0, REG_SZ, (const BYTE *)folder,
+                               (DWORD)strlen(folder) + 1) == ERROR_SUCCESS;
+    for (int i = 0; i < SwitchCount; i++) {
+        if (RegSetValueExA(key, SwitchNames[i], 0, REG_DWORD, (const BYTE *)SwitchFields[i],
+                           sizeof(uint32_t)) != ERROR_SUCCESS)
+            saved = 0;
+    }
+    if (RegCloseKey(key) != ERROR_SUCCESS)
+        saved = 0;
+    return saved;
 }
 
-void ForgetInstallFolder(void)
+int ForgetInstallFolder(void)
 {
     HKEY key = OpenSettingsKey();
     if (key == NULL)
-        return;
-    RegSetValueExA(key, PathValueName, 0, REG_SZ, (const BYTE *)"", 1);
-    RegCloseKey(key);
+        return 0;
+    int forgotten =
+        RegSetValueExA(key, PathValueName, 0, REG_SZ, (const BYTE *)"", 1) == ERROR_SUCCESS;
+    if (RegCloseKey(key) != ERROR_SUCCESS)
+        forgotten = 0;
+    return forgotten;
 }

@@ -55,6 +55,13 @@ SPACE_TEXT = ("There is not enough disk space on\nselected drive for installatio
 SPACE_LOG_LINE = "Not enough disk space on for installation. needed = %d, avail = %d"
 EXTRACTING_LINE = "Extracting %s to %s"
 REQUIRED_SPACE = 8500000
+UNWRITABLE_FOLDER_TEXT = "The folder %s cannot be written to.\nPlease choose another folder."
+UNWRITABLE_FOLDER_LINE = "unable to write into the folder %s"
+DAMAGED_TEXT = "This installer is damaged: nothing was installed.\nPlease download it again."
+DAMAGED_LINE = "the installer is damaged: nothing was installed"
+NOT_RECORDED_TEXT = ("The game's files are in place, but the installation could not be\n"
+                     "recorded in the registry. The install is not complete.")
+NOT_RECORDED_LINE = "unable to record the installation in the registry"
 
 # What an install leaves behind.
 GAME_EXE = "kestdemo.exe"
@@ -135,6 +142,24 @@ def greatest_folder_length(paths=kestwine.PATHS):
     the folder, its backslash and the longest member name must fit in a
     260-byte path with its terminator."""
     return 259 - longest_member_name(paths) - 1
+
+
+def space_needed(cluster_size, paths=kestwine.PATHS):
+    """The free space an install asks for on a drive of clusters of
+    cluster_size bytes: each game file's size rounded up to whole clusters,
+    summed, and never less than REQUIRED_SPACE."""
+    total = 0
+    for name in game_members(paths):
+        size = len(game_file(name, paths))
+        total += (size + cluster_size - 1) // cluster_size * cluster_size
+    return max(total, REQUIRED_SPACE)
+
+
+def refuse_settings_record(session):
+    """Makes the registry refuse the installer's record from now on: the
+    parent key HKLM\\SOFTWARE\\Brevald is made anew (empty) as a volatile key,
+    under which no lasting key such as "Settings" can be created."""
+    session.driver("volatile", "SOFTWARE\\Brevald")
 
 
 def extracting_log(folder, paths=kestwine.PATHS):

@@ -1,6 +1,8 @@
 """A drive with too little room: the install folder is made, the user is
 told how much room the game needs and how much the drive has, the log says
-the same, and nothing is unpacked or recorded.
+the same, and nothing is unpacked or recorded. The room needed is what the
+game's files take in whole clusters of the drive (at least 8,500,000
+bytes). And a drive that cannot be written: one message, nothing recorded.
 
 The drive is a small tmpfs mounted for the test and linked into the prefix
 as D:. How much is free is measured here, independently, with statvfs on
@@ -9,6 +11,8 @@ statfs: clusters of 8 sectors of 512 bytes, the free ones counted as
 f_bsize x f_bavail / 4096. On tmpfs f_bsize and f_frsize are the page size
 (4096), so the bytes the installer computes (free clusters x bytes per
 sector x sectors per cluster) are exactly f_bavail x f_frsize.
+
+A read-only tmpfs stops even root, whom file permissions do not stop.
 
 Mounting needs root (as on CI); without it the tests are skipped."""
 
@@ -22,6 +26,9 @@ import shellview
 from installview import REQUIRED_SPACE
 
 DRIVE_FOLDER = "D:\\KestDemo"
+
+# Wine's clusters: 8 sectors of 512 bytes.
+CLUSTER_SIZE = 4096
 
 
 class SmallDriveTests(installview.InstallTestCase):
@@ -42,13 +49,14 @@ class SmallDriveTests(installview.InstallTestCase):
         os.rmdir(self.mount_point)
         self.mount_point = None
 
-    def mount_small_drive(self, size):
-        """Mounts a tmpfs of size bytes and makes it drive D: of the
-        session's prefix; returns its host path."""
+    def mount_small_drive(self, size=None, read_only=False):
+        """Mounts a tmpfs of size bytes (or read-only, and empty) and makes
+        it drive D: of the session's prefix; returns its host path."""
         if os.geteuid() != 0:
             self.skipTest("mounting a small drive (mount -t tmpfs) needs root")
+        options = "ro" if read_only else "size=%d" % size
         mount_point = tempfile.mkdtemp(prefix="kest-small-drive-")
-        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d" % size, "tmpfs",
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs",
                                   mount_point], capture_output=True, text=True, timeout=30)
         if mounted.returncode != 0:
             os.rmdir(mount_point)
@@ -64,15 +72,15 @@ class SmallDriveTests(installview.InstallTestCase):
         figures = os.statvfs(self.mount_point)
         return figures.f_bavail * figures.f_frsize
 
-    def install_onto_small_drive(self, size):
+    def install_onto_small_drive(self, size=None, read_only=False, folder=DRIVE_FOLDER):
         """Mounts the drive, installs onto it through the window and returns
         (message box, free bytes measured while it is shown, the splash's X
         id, the installer)."""
-        self.mount_small_drive(size)
+        self.mount_small_drive(size, read_only)
         program, window = self.start_setup()
         splash = self.session.wait_window(shellview.WINDOW_TITLE)
         self.open_folder_dialog(window)
-        installview.type_folder(self.session, DRIVE_FOLDER)
+        installview.type_folder(self.session, folder)
         installview.press_okay(self.session)
         box = self.session.message_box(timeout=60)
         free = self.free_bytes()
@@ -81,13 +89,13 @@ class SmallDriveTests(installview.InstallTestCase):
         return box, free, window, program
 
     def assert_refused_for_space(self, box, free):
-        self.assertLess(free, REQUIRED_SPACE)
-        self.assertEqual(installview.SPACE_TEXT % (REQUIRED_SPACE, free), box.text)
+        needed = installview.space_needed(CLUSTER_SIZE)
+        self.assertLess(free, needed)
+        self.assertEqual(installview.SPACE_TEXT % (needed, free), box.text)
         self.assertEqual(["OK"], box.button_texts)
         # The line is written once the box has been answered.
         log = kestwine.wait_until(self.session.read_log, 10, what="the setup log")
-        self.assertEqual((installview.SPACE_LOG_LINE % (REQUIRED_SPACE, free) + "\r\n").encode(),
-                         log)
+        self.assertEqual((installview.SPACE_LOG_LINE % (needed, free) + "\r\n").encode(), log)
         # The folder was made, and holds nothing: no member, no probe.
         folder = os.path.join(self.mount_point, "KestDemo")
         self.assertTrue(os.path.isdir(folder))
@@ -103,12 +111,28 @@ class SmallDriveTests(installview.InstallTestCase):
         self.assert_still_offers_install()
         self.assertTrue(program.running())
 
-    def test_drive_one_page_short_of_the_need_is_refused(self):
-        # 2075 pages of 4096 bytes: 8,499,200 bytes, 800 short.
-        box, free, window, program = self.install_onto_small_drive(2075 * 4096)
+    def test_drive_one_cluster_short_of_the_games_need_is_refused(self):
+        # More than the 8,500,000 bytes asked at least, less than the game's
+        # files take in whole clusters.
+        needed = installview.space_needed(CLUSTER_SIZE)
+        box, free, window, program = self.install_onto_small_drive(needed - CLUSTER_SIZE)
 
-        self.assertGreater(free, REQUIRED_SPACE - 4096)
+        self.assertGreater(free, REQUIRED_SPACE)
         self.assert_refused_for_space(box, free)
+
+    def test_existing_folder_on_a_read_only_drive_gets_one_message_and_no_record(self):
+        box, free, window, program = self.install_onto_small_drive(read_only=True,
+                                                                   folder="D:\\")
+
+        self.assertEqual(installview.UNWRITABLE_FOLDER_TEXT % "D:\\", box.text)
+        self.assertEqual(["OK"], box.button_texts)
+        self.assertIsNone(installview.next_message(self.session, 3))
+        log = kestwine.wait_until(self.session.read_log, 10, what="the setup log")
+        self.assertEqual((installview.UNWRITABLE_FOLDER_LINE % "D:\\" + "\r\n").encode(), log)
+        self.assertEqual([], os.listdir(self.mount_point))
+        self.assert_not_recorded()
+        self.assert_still_offers_install()
+        self.assertTrue(program.running())
 
 
 if __name__ == "__main__":

@@ -1,6 +1,8 @@
 """The folder dialog that Install opens: what it shows and where, the
-entries it refuses (the dialog stays open with the text still there), the
-shell's folder browser, and Cancel or Escape leaving everything as it was."""
+entries it refuses (in boxes the dialog owns; the dialog stays open with the
+text still there), the shell's folder browser, Cancel or Escape leaving
+everything as it was, and the splash and a second start of the installer
+doing nothing while the dialog is up."""
 
 import os
 
@@ -61,7 +63,7 @@ class FolderDialogTests(installview.InstallTestCase):
             (overfull, installview.LONG_FOLDER_TEXT % greatest),
         ]
         program, window = self.start_setup()
-        self.open_folder_dialog(window)
+        dialog = self.open_folder_dialog(window)
 
         for index, (entry, message) in enumerate(refusals):
             with self.subTest(entry=entry[:30], length=len(entry)):
@@ -73,6 +75,7 @@ class FolderDialogTests(installview.InstallTestCase):
                 self.assertEqual(message, box.text)
                 self.assertEqual(["OK"], box.button_texts)
                 self.assertEqual(0, box.icon)
+                self.assertEqual(dialog.hwnd, box.window.owner)
                 dialog, controls = installview.folder_dialog(self.session)
                 self.assertEqual(1, dialog.visible)
                 self.assertEqual(entry[:installview.FOLDER_FIELD_LIMIT],
@@ -105,6 +108,27 @@ class FolderDialogTests(installview.InstallTestCase):
         self.assert_nothing_changed()
         self.assertEqual(1, self.session.wait_window(shellview.WINDOW_TITLE).enabled)
         self.assert_still_offers_install()
+
+    def test_splash_and_a_second_start_do_nothing_while_the_dialog_is_up(self):
+        program, window = self.start_setup()
+        dialog = self.open_folder_dialog(window, by="mouse")
+
+        # A click on Exit, which would close a splash that took commands.
+        self.session.mouse_move(*shellview.spot_center_on_screen(shellview.SPOT_EXIT))
+        self.session.mouse_click()
+        # A second start brings the first forward and ends.
+        second = self.session.start_installer()
+        self.assertEqual(0, second.wait(30))
+
+        self.assertIsNone(installview.next_message(self.session, 2))
+        self.assertTrue(program.running())
+        self.assertEqual(1, len(self.session.x_windows(shellview.WINDOW_TITLE)))
+        self.assertEqual(dialog.hwnd,
+                         self.session.wait_window(FOLDER_DIALOG_TITLE, "#32770").hwnd)
+        installview.press_cancel(self.session)
+        self.session.wait_window_gone(FOLDER_DIALOG_TITLE)
+        self.assert_nothing_changed()
+        self.assertTrue(program.running())
 
     def browser(self, dialog):
         """The shell's folder browser the dialog opened (its title is the

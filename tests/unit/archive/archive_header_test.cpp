@@ -1,5 +1,5 @@
-// The header walk used without extraction (listing, removal), the method
-// test and the name check.
+// The header walk used without extraction (listing, removal, the space an
+// install needs), the method test and the name check.
 #include <gtest/gtest.h>
 
 #include "archive/archive_header.h"
@@ -49,6 +49,32 @@ TEST(ReadArchiveEntry, NameIsCutAtAZeroByte)
     ArchiveEntry entry;
     ASSERT_EQ(ReadArchiveEntry(archive.data(), (uint32_t)archive.size(), &offset, &entry), 1);
     EXPECT_STREQ(entry.name, "a");
+}
+
+TEST(ArchiveUnpackedSpace, RoundsEachMemberUpToWholeClustersWithinTheLimit)
+{
+    // Unpacked sizes 0, 1, 4096, 4097 and 10000 (the last one compressed;
+    // only its header's size counts).
+    std::vector<MemberPlan> members = {
+        StoredMember("empty", Bytes{}), StoredMember("one", Bytes{7}),
+        StoredMember("page", PatternBytes(4096, 3)), StoredMember("page1", PatternBytes(4097, 4)),
+        PackedMember("-lh5-", "big", Bytes{1, 2, 3}, PatternBytes(10000, 5))};
+    Bytes archive = BuildArchive(members);
+    uint32_t size = (uint32_t)archive.size();
+    SupportEvents.clear();
+
+    EXPECT_EQ(ArchiveUnpackedSpace(archive.data(), size, 28, 4096), 4096u * (0 + 1 + 1 + 2 + 3));
+    EXPECT_EQ(ArchiveUnpackedSpace(archive.data(), size, 28, 512), 512u * (0 + 1 + 8 + 9 + 20));
+    EXPECT_EQ(ArchiveUnpackedSpace(archive.data(), size, 28, 0), 0u + 1 + 4096 + 4097 + 10000);
+    EXPECT_EQ(ArchiveUnpackedSpace(archive.data(), size, 3, 4096), 4096u * 2);
+    EXPECT_TRUE(SupportEvents.empty());
+
+    // Sizes near 4 GiB add up in 64 bits.
+    MemberPlan huge = PackedMember("-lh5-", "huge", Bytes{1, 2, 3}, Bytes{});
+    huge.unpackedSize = 0xFFFFFFFFu;
+    Bytes large = BuildArchive({huge, huge});
+    EXPECT_EQ(ArchiveUnpackedSpace(large.data(), (uint32_t)large.size(), 28, 4096),
+              2 * 0x100000000ull);
 }
 
 TEST(AcceptedMethod, OnlyStoredAndTheTwoLh5Methods)

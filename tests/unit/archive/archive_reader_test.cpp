@@ -253,6 +253,7 @@ TEST_F(ExtractArchiveTest, TestingOnlyDecodesAndChecksButWritesNoFile)
     EXPECT_EQ(Extract(BuildArchive({bad})), 0);
     EXPECT_EQ(EventsOf("message: "), Strings{"CRC error"});
     EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_TRUE(EventsOf("log: ").empty());
 }
 
 TEST_F(ExtractArchiveTest, ShortWriteShowsUnableToWrite)
