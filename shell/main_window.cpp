@@ -14,6 +14,11 @@
 // Virtual-key codes of the numeric pad's arrows.
 enum { KeyPad2 = VK_NUMPAD2, KeyPad4 = VK_NUMPAD4, KeyPad6 = VK_NUMPAD6, KeyPad8 = VK_NUMPAD8 };
 
+// 1 while Install, Un-Install or Configure runs. The splash then takes no
+// command, from the mouse or the keys, even while a box without an owner
+// leaves it enabled: a second command must not start inside the first.
+static uint32_t CommandRunning;
+
 static LRESULT OnCreate(HWND window, const CREATESTRUCTA *creation)
 {
     if (NotInstalled == 1)
@@ -45,6 +50,8 @@ static void SelectSpot(HWND window, int32_t spot)
 
 static LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam)
 {
+    if (CommandRunning)
+        return 0;
     switch (key) {
     case VK_RETURN:
     case VK_SPACE:
@@ -93,19 +100,30 @@ static void RunInstallCommand(void)
     MessageBoxA(MainWindow, "   Install completed.   \n\n", MessageCaption, MB_OK);
 }
 
+// Remove, and when the files went switch the window to the not-installed
+// state before saying so, and whether the registry still records them.
 static void RunRemoveCommand(void)
 {
-    if (!RemoveDemo())
+    int removal = RemoveDemo();
+    if (removal == RemovalNotDone)
         return;
     EnableInstalledSpots(0);
     NotInstalled = 1;
-    MessageBoxA(MainWindow, "   Demo removed.   \n\n", MessageCaption, MB_OK);
+    if (removal == RemovalNotForgotten)
+        MessageBoxA(MainWindow,
+                    "The demo was removed, but its record in the registry could not be\n"
+                    "cleared: the next start of this installer may still offer Un-Install.",
+                    MessageCaption, MB_OK);
+    else
+        MessageBoxA(MainWindow, "   Demo removed.   \n\n", MessageCaption, MB_OK);
 }
 
 // A button release activates the caption selected last, wherever the
 // pointer is now.
 static LRESULT OnButtonUp(HWND window, WPARAM wParam, LPARAM lParam)
 {
+    if (CommandRunning)
+        return 0;
     if (CurrentSpot < 0 || CurrentSpot >= SpotCount || !HotSpots[CurrentSpot].enabled)
         return DefWindowProcA(window, WM_LBUTTONUP, wParam, lParam);
 
@@ -115,13 +133,17 @@ static LRESULT OnButtonUp(HWND window, WPARAM wParam, LPARAM lParam)
         PostMessageA(window, WM_DESTROY, 0, 0);
         break;
     case SPOT_INSTALL:
+        CommandRunning = 1;
         if (NotInstalled == 1)
             RunInstallCommand();
         else
             RunRemoveCommand();
+        CommandRunning = 0;
         break;
     case SPOT_CONFIGURE:
+        CommandRunning = 1;
         DialogBoxParamA(AppInstance, "PROPDLG", MainWindow, OptionsDialogProc, 0);
+        CommandRunning = 0;
         break;
     case SPOT_EXIT:
         PostMessageA(window, WM_DESTROY, 0, 0);
@@ -137,6 +159,11 @@ LRESULT CALLBACK SetupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return OnCreate(window, (const CREATESTRUCTA *)lParam);
     case WM_DESTROY:
         return OnDestroy();
+    case WM_CLOSE:
+        // Closing in the middle of a command would end it half done.
+        if (CommandRunning)
+            return 0;
+        break;
     case WM_PAINT:
         PaintSplash(window);
         return 1;

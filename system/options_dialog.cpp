@@ -6,6 +6,7 @@
 
 #include "resources/resource_ids.h"
 #include "shell/shell_state.h"
+#include "shell/support.h"
 #include "shell/window_support.h"
 #include "system/settings.h"
 
@@ -58,7 +59,8 @@ static INT_PTR OnInitDialog(HWND dialog)
 }
 
 // Stores the boxes' states in the switches, 1 or 0, and saves all settings.
-static void StoreSwitches(void)
+// A save that fails is told in a box owned by the dialog, and logged.
+static void StoreSwitches(HWND dialog)
 {
     for (int i = 0; i < SwitchBoxCount; i++)
         *SwitchBoxFields[i] = 0;
@@ -66,7 +68,11 @@ static void StoreSwitches(void)
         if (SendDlgItemMessageA(OptionsPage, SwitchBoxIds[i], BM_GETCHECK, 0, 0) != 0)
             *SwitchBoxFields[i] = 1;
     }
-    SaveSettings();
+    if (!SaveSettings()) {
+        MessageBoxA(dialog, "The options could not be saved in the registry.", MessageCaption,
+                    MB_OK);
+        SetupLog("unable to save the options in the registry");
+    }
 }
 
 // Ends the dialog with result, the page destroyed first.
@@ -86,7 +92,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            StoreSwitches();
+            StoreSwitches(dialog);
             CloseOptions(dialog, 1);
             return TRUE;
         case IDCANCEL:

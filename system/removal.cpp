@@ -82,12 +82,15 @@ int RemoveDemo(void)
 {
     char question[MessageTextSize];
     FormatText(question, sizeof question, "Remove %s from computer?", GameDisplayName);
-    if (MessageBoxA(MainWindow, question, MessageCaption, MB_YESNO) == IDNO)
-        return 0;
+    // Only a Yes deletes: a box that could not be shown answers nothing.
+    if (MessageBoxA(MainWindow, question, MessageCaption, MB_YESNO) != IDYES)
+        return RemovalNotDone;
     if (!DeleteInstallFolder())
-        return 0;
-    ForgetInstallFolder();
+        return RemovalNotDone;
+    int forgotten = ForgetInstallFolder();
+    if (!forgotten)
+        SetupLog("unable to clear the install folder in the registry");
     DeleteShortcut();
     InstallFolder[0] = '\0';
-    return 1;
+    return forgotten ? RemovalDone : RemovalNotForgotten;
 }

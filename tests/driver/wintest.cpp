@@ -30,6 +30,9 @@
 //                               a shell link file; 1 when it cannot be read
 //   tabs TITLE ID               the item count and each item's text of a tab
 //                               control
+//   volatile KEY                make HKEY_LOCAL_MACHINE\KEY anew as a volatile
+//                               key (its old values and subkeys deleted), under
+//                               which no lasting key can be created
 //
 // Output: one record per line, a kind then key=value fields. Texts are in
 // double quotes with \\ \" \n \r \t and \xHH escapes, so that every byte of
@@ -811,6 +814,32 @@ static int VerbTabs(const char *title, const char *id, const Options *options)
     return status;
 }
 
+// "volatile KEY": deletes HKEY_LOCAL_MACHINE\KEY with everything under it
+// and creates it again as a volatile key. Creating a lasting (non-volatile)
+// key under it then fails, as a registry that refuses a program's record.
+static int VerbVolatile(const char *path)
+{
+    LONG deleted = RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
+    if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) {
+        fprintf(stderr, "wintest: cannot delete HKLM\\%s (error %ld)\n", path, (long)deleted);
+        return ExitBadUse;
+    }
+    HKEY key = NULL;
+    DWORD disposition = 0;
+    LONG created = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_VOLATILE,
+                                   KEY_ALL_ACCESS, NULL, &key, &disposition);
+    if (created != ERROR_SUCCESS || disposition != REG_CREATED_NEW_KEY) {
+        fprintf(stderr, "wintest: cannot create HKLM\\%s as a new volatile key (error %ld)\n",
+                path, (long)created);
+        if (key != NULL)
+            RegCloseKey(key);
+        return ExitBadUse;
+    }
+    RegCloseKey(key);
+    puts("volatile done");
+    return ExitDone;
+}
+
 static int Usage(void)
 {
     fputs("usage: wintest VERB [--class NAME] [--timeout MS] [--hidden] ARGUMENTS...\n"
@@ -818,7 +847,7 @@ static int Usage(void)
           "       find CLASS TITLE | foreground | click TITLE BUTTON |\n"
           "       settext TITLE ID TEXT | check TITLE ID 0|1 | show TITLE COMMAND |\n"
           "       msgbox [--caption C] [--press BUTTON] | hold TITLE MS |\n"
-          "       shortpath PATH | link PATH | tabs TITLE ID\n",
+          "       shortpath PATH | link PATH | tabs TITLE ID | volatile KEY\n",
           stderr);
     return ExitBadUse;
 }
@@ -874,6 +903,8 @@ int main(int argc, char **argv)
         status = VerbLink(rest[0]);
     else if (Is(verb, "tabs", count, 2))
         status = VerbTabs(rest[0], rest[1], &options);
+    else if (Is(verb, "volatile", count, 1))
+        status = VerbVolatile(rest[0]);
     else
         return Usage();
     fflush(stdout);

@@ -361,9 +361,9 @@ TEST_F(SettingsStore, ForgetEmptiesOnlyTheStoredFolder)
     DirectX = 2;
     WinDirect = 1;
     Debug = 5;
-    SaveSettings();
+    EXPECT_EQ(1, SaveSettings());
 
-    ForgetInstallFolder();
+    EXPECT_EQ(1, ForgetInstallFolder());
 
     StoredValue folder = ReadValue("VRKNPath");
     ASSERT_TRUE(folder.present);
@@ -385,6 +385,22 @@ TEST_F(SettingsStore, ForgetEmptiesOnlyTheStoredFolder)
     EXPECT_EQ(0u, DirectSound);
     EXPECT_EQ(2u, DirectX);
     EXPECT_EQ(5u, Debug);
+}
+
+TEST_F(SettingsStore, SaveAndForgetSaySoWhenTheKeyCannotBeMade)
+{
+    // Under a volatile parent no lasting key can be created.
+    HKEY parent = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brevald", 0, NULL,
+                                             REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL, &parent,
+                                             NULL));
+    RegCloseKey(parent);
+    strcpy(InstallFolder, "D:\\Games\\Demo\\");
+
+    EXPECT_EQ(0, SaveSettings());
+    EXPECT_EQ(0, ForgetInstallFolder());
+
+    EXPECT_FALSE(ReadKeyFacts().present);
 }
 
 TEST_F(SettingsStore, ForgetOnAMissingKeyCreatesItWithClassDat)

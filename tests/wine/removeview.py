@@ -25,6 +25,9 @@ from shellview import SPOT_CONFIGURE, SPOT_EXIT, SPOT_INSTALL, SPOT_PLAY
 QUESTION_TEXT = "Remove Rarivur Ivad Oraz from computer?"
 REMOVED_TEXT = "   Demo removed.   \n\n"
 UNABLE_TO_LOAD_TEXT = "Unable to load kestdemo.exe"
+NOT_FORGOTTEN_TEXT = ("The demo was removed, but its record in the registry could not be\n"
+                      "cleared: the next start of this installer may still offer Un-Install.")
+NOT_FORGOTTEN_LINE = "unable to clear the install folder in the registry"
 
 DEFAULT_FOLDER = installview.PROPOSED_FOLDER + "\\"
 GROUP_FOLDER = "C:\\windows\\Start Menu\\Programs\\Brevald"

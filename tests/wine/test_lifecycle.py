@@ -1,7 +1,8 @@
 """The demo's whole life through the installer's window, within one run and
 across runs: install, close, start again (Un-Install offered), remove,
-start again (Install offered), install into the same folder again; and the
-switches set in System Options outliving a removal and a reinstallation.
+start again (Install offered), install into the same folder again; the
+switches set in System Options outliving a removal and a reinstallation;
+and a registry that refuses the record, told at removal and at install.
 
 Within a run the installed state is the window's; across runs it is the
 stored folder "VRKNPath" alone (empty text: not installed)."""
@@ -126,6 +127,47 @@ class LifecycleTests(removeview.RemovalTestCase):
         self.session.wait_window_gone(OPTIONS_TITLE)
         self.exit_installer(program)
         self.assert_recorded(DEFAULT_FOLDER, DirectX=0)
+
+
+    def test_a_registry_that_refuses_the_record_is_told_at_removal_and_at_install(self):
+        # Installed as far as the registry and one of the game's files go.
+        folder = "C:\\Games\\Kest\\"
+        self.session.reg_add(SETTINGS_KEY, "VRKNPath", "REG_SZ", folder)
+        name = installview.game_members()[0]
+        self.session.write_file(folder + name, installview.game_file(name))
+        program, window = self.start_setup_installed()
+        installview.refuse_settings_record(self.session)
+
+        # Un-Install: the files go, and the user learns the record stays.
+        question = self.start_removal()
+        self.answer(question, "Yes")
+        box = removeview.next_box(self.session, previous=question.window.hwnd)
+        self.assertIsNotNone(box, "no message after the removal")
+        self.assertEqual(removeview.NOT_FORGOTTEN_TEXT, box.text)
+        self.assertEqual(["OK"], box.button_texts)
+        removeview.click_box_button(self.session, box, "OK")
+        self.assertFalse(self.exists(folder))
+        self.assertFalse(self.exists(SHORTCUT))
+
+        # Install in the same run: the game is unpacked, but the install is
+        # not called completed and the splash still offers Install.
+        self.select(SPOT_EXIT, installed=False)
+        installview.open_folder_dialog(self.session, window, by="mouse")
+        self.assertEqual(folder, installview.folder_field_text(self.session))
+        installview.press_okay(self.session)
+        box = installview.next_message(self.session, installview.INSTALL_TIMEOUT)
+        self.assertIsNotNone(box, "no message after the install")
+        self.assertEqual(installview.NOT_RECORDED_TEXT, box.text)
+        self.session.message_box(press="OK")
+        self.assertIsNone(installview.next_message(self.session, 3))
+        self.assert_holds_game_files(folder)
+        self.assertEqual((removeview.NOT_FORGOTTEN_LINE + "\r\n").encode() +
+                         installview.extracting_log(folder) +
+                         (installview.NOT_RECORDED_LINE + "\r\n").encode(),
+                         self.session.read_log())
+        self.assertIsNone(self.session.reg_values(SETTINGS_KEY))
+        self.assert_captions_not_installed()
+        self.assertTrue(program.running())
 
 
 if __name__ == "__main__":

@@ -7,13 +7,17 @@ What is checked is what the person and the next program see: the boxes'
 states as the dialog shows them, the registry values after "Okay", and the
 boxes of the next opening, which show the switches the installer now holds.
 A switch counts as on only when it is exactly 1, and "Okay" writes 1 or 0
-for the three boxes and every other value back as it was."""
+for the three boxes and every other value back as it was. A registry that
+refuses the save is told in a box the dialog owns, and logged."""
 
+import installview
 import kestwine
 import shellview
 from shellview import SETTINGS_KEY, SPOT_CONFIGURE, SPOT_PLAY
 
 DIALOG_TITLE = "Brevald Game Configuration"
+SAVE_REFUSED_TEXT = "The options could not be saved in the registry."
+SAVE_REFUSED_LINE = "unable to save the options in the registry"
 STORED_FOLDER = "C:\\Games\\Demo\\"
 
 # The boxes by control id, in the order of the page, and the value each shows.
@@ -220,6 +224,24 @@ class DialogTests(OptionsTestCase):
         self.click_control(ID_OKAY)
         self.expect_closed()
         self.expect_stored()
+        self.exit_installer()
+
+    def test_okay_that_the_registry_refuses_is_told_and_logged(self):
+        self.start_with()
+        installview.refuse_settings_record(self.session)
+        self.open_by_mouse()
+        dialog, _ = self.controls()
+
+        self.click_control(ID_OKAY)
+
+        box = self.session.message_box()
+        self.assertEqual(SAVE_REFUSED_TEXT, box.text)
+        self.assertEqual(["OK"], box.button_texts)
+        self.assertEqual(dialog.hwnd, box.window.owner)
+        self.session.message_box(press="OK")
+        self.expect_closed()
+        self.assertEqual((SAVE_REFUSED_LINE + "\r\n").encode(), self.session.read_log())
+        self.assertIsNone(self.session.reg_values(SETTINGS_KEY))
         self.exit_installer()
 
 
