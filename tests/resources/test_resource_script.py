@@ -252,7 +252,7 @@ class ResourceScript(unittest.TestCase):
         self.assertEqual((dependencies[0].get("version"),
                           dependencies[0].get("processorArchitecture"),
                           dependencies[0].get("publicKeyToken")),
-                         ("6.0.0.0", "x86", "6595b64144ccf1df"))
+                         ("6.0.0.0", "*", "6595b64144ccf1df"))
 
 
 if __name__ == "__main__":
