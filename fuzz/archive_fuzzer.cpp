@@ -12,6 +12,7 @@
 #include "archive/archive_reader.h"
 #include "archive/archive_state.h"
 #include "shell/program_constants.h"
+#include "tests/support/capture_support.h"
 #include "archive/lh5_decoder.h"
 
 // Decoding is cheap but not free: an archive whose members claim more than
@@ -34,6 +35,7 @@ static uint64_t ClaimedBytes(const uint8_t *data, uint32_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    SupportCapturing = 0;  // nothing is shown, logged or kept
     static FILE *noNames = fopen("/dev/null", "r");
     ReplacementInput = noNames;
     ArchiveTestOnly = 1;

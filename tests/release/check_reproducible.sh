@@ -36,7 +36,7 @@ for file in KestSetup.exe game/gamedata.lzh game/files/kestdemo.exe game/files/m
 done
 
 if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
+  echo "$failures failure(s) (the build tree $tree must be built from these sources: run the build first)"
   exit 1
 fi
 echo "reproducible: $arch KestSetup.exe built twice gives the same $(stat -c %s "$work/KestSetup.exe") bytes"

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/archive/archive_fixture.h"
-#include "tests/unit/archive/capture_support.h"
+#include "tests/support/capture_support.h"
 #include "tests/unit/archive/lh5_stream_builder.h"
 
 using Strings = std::vector<std::string>;

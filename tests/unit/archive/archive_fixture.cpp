@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "archive/archive_reader.h"
-#include "tests/unit/archive/capture_support.h"
+#include "tests/support/capture_support.h"
 #include "system/settings.h"
 
 void ArchiveFixture::SetUp()

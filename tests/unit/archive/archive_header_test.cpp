@@ -4,7 +4,7 @@
 
 #include "archive/archive_header.h"
 #include "tests/unit/archive/archive_builder.h"
-#include "tests/unit/archive/capture_support.h"
+#include "tests/support/capture_support.h"
 
 TEST(ReadArchiveEntry, WalksMembersWithTheirFieldsAndEndsAtTheMark)
 {

@@ -12,7 +12,7 @@
 #include "archive/crc16.h"
 #include "system/settings.h"
 #include "tests/unit/archive/archive_fixture.h"
-#include "tests/unit/archive/capture_support.h"
+#include "tests/support/capture_support.h"
 #include "tests/unit/archive/lh5_stream_builder.h"
 
 using Strings = std::vector<std::string>;

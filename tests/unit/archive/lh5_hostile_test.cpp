@@ -3,8 +3,8 @@
 // AddressSanitizer), reads nothing past the packed bytes and ends.
 #include <gtest/gtest.h>
 
-#include "tests/unit/archive/capture_support.h"
-#include "tests/unit/archive/decode_helpers.h"
+#include "tests/support/capture_support.h"
+#include "tests/support/decode_stream.h"
 #include "tests/unit/archive/lh5_stream_builder.h"
 
 using Strings = std::vector<std::string>;

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_state.h"
-#include "archive/lh5_decoder.h"
-#include "tests/unit/packer/capture_support.h"
+#include "tests/support/capture_support.h"
+#include "tests/support/decode_stream.h"
 #include "tools/lzhpack/lh5_encoder.h"
 #include "tools/lzhpack/lh5_token.h"
 
@@ -27,38 +26,19 @@ uint32_t NextRandom(uint32_t *state)
     return x;
 }
 
-// Decodes size bytes from packed as the extractor does: blocks of 8192 in
-// WindowBuffer. Reports where the cursor ended.
-Bytes DecodeWithInstallerDecoder(const Bytes &packed, size_t size, size_t *consumed)
-{
-    Bytes output;
-    ArchiveCursor = packed.data();
-    PackedRemaining = (uint32_t)packed.size();
-    DecodeStart();
-    size_t left = size;
-    while (left != 0) {
-        uint16_t count = (uint16_t)(left < WindowSize ? left : WindowSize);
-        DecodeBytes(count, WindowBuffer);
-        output.insert(output.end(), WindowBuffer, WindowBuffer + count);
-        left -= count;
-    }
-    *consumed = (size_t)(ArchiveCursor - packed.data());
-    return output;
-}
-
 // Packs data and checks the decoder's view of it.
 void ExpectRoundTrip(const Bytes &data, const char *what, const EncoderSettings *settings = NULL)
 {
     EncoderSettings defaults = DefaultEncoderSettings();
     Bytes packed;
     EncodeLh5(data.data(), data.size(), settings != NULL ? settings : &defaults, &packed);
-    CapturedMessages.clear();
-    size_t consumed = 0;
-    Bytes decoded = DecodeWithInstallerDecoder(packed, data.size(), &consumed);
-    ASSERT_EQ(decoded.size(), data.size()) << what;
-    EXPECT_TRUE(decoded == data) << what << ": decoded bytes differ";
-    EXPECT_EQ(consumed, packed.size()) << what << ": the cursor must end on the next header";
-    EXPECT_TRUE(CapturedMessages.empty()) << what << ": " << (CapturedMessages.empty() ? "" : CapturedMessages[0]);
+    SupportEvents.clear();
+    DecodeRun run = DecodeStream(packed, data.size());
+    ASSERT_EQ(run.output.size(), data.size()) << what;
+    EXPECT_TRUE(run.output == data) << what << ": decoded bytes differ";
+    EXPECT_EQ(run.cursorAtEnd, packed.size()) << what << ": the cursor must end on the next header";
+    std::vector<std::string> messages = EventsOf("message: ");
+    EXPECT_TRUE(messages.empty()) << what << ": " << (messages.empty() ? "" : messages[0]);
 }
 
 Bytes RandomBytes(size_t size, uint32_t seed)

@@ -1,4 +1,4 @@
-#include "tests/unit/archive/decode_helpers.h"
+#include "tests/support/decode_stream.h"
 
 #include <string.h>
 
@@ -7,11 +7,12 @@
 #include "archive/archive_state.h"
 #include "archive/lh5_decoder.h"
 
-DecodeRun DecodeStream(const Bytes &stream, size_t size)
+DecodeRun DecodeStream(const std::vector<uint8_t> &stream, size_t size)
 {
     DecodeRun run;
-    std::unique_ptr<uint8_t[]> exact(new uint8_t[stream.size() + 1]);
-    memcpy(exact.get(), stream.data(), stream.size());
+    std::unique_ptr<uint8_t[]> exact(new uint8_t[stream.size()]);
+    if (!stream.empty())
+        memcpy(exact.get(), stream.data(), stream.size());
     ArchiveCursor = exact.get();
     PackedRemaining = (uint32_t)stream.size();
     DecodeStart();

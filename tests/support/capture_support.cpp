@@ -1,36 +1,45 @@
-#include "tests/unit/archive/capture_support.h"
+#include "tests/support/capture_support.h"
 
 #include "shell/support.h"
 #include "shell/support_platform.h"
 
 std::vector<std::string> SupportEvents;
+int SupportCapturing = 1;
+unsigned SupportMessageCount;
+
+static void Record(const std::string &event)
+{
+    if (SupportCapturing)
+        SupportEvents.push_back(event);
+}
 
 // The platform beneath the formatted services: each text arrives formatted
 // and cut to its buffer, exactly as the installer would show it.
 void WriteLogLine(const char *line)
 {
-    SupportEvents.push_back(std::string("log: ") + line);
+    Record(std::string("log: ") + line);
 }
 
 int ShowMessageText(const char *text)
 {
-    SupportEvents.push_back(std::string("message: ") + text);
+    SupportMessageCount++;
+    Record(std::string("message: ") + text);
     return 1;
 }
 
 void ShowStatusText(const char *text)
 {
-    SupportEvents.push_back(std::string("status: ") + text);
+    Record(std::string("status: ") + text);
 }
 
 void StartProgress(uint32_t total, uint32_t step)
 {
-    SupportEvents.push_back("progress: " + std::to_string(total) + "/" + std::to_string(step));
+    Record("progress: " + std::to_string(total) + "/" + std::to_string(step));
 }
 
 void StepProgress(void)
 {
-    SupportEvents.push_back("step");
+    Record("step");
 }
 
 std::vector<std::string> EventsOf(const std::string &prefix)
