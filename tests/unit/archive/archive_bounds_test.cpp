@@ -18,7 +18,7 @@ typedef ArchiveFixture ArchiveBoundsTest;
 static Bytes Literals(const Bytes &content)
 {
     Lh5Stream stream;
-    BlockPlan plan;
+    BlockHeaderPlan plan;
     plan.codeCount = (uint16_t)content.size();
     plan.charLengths.assign(256, 8);
     PutBlockHeader(stream, plan);

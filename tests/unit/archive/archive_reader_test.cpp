@@ -22,7 +22,7 @@ using Strings = std::vector<std::string>;
 static Bytes LiteralStream(const Bytes &content)
 {
     Lh5Stream stream;
-    BlockPlan plan;
+    BlockHeaderPlan plan;
     plan.codeCount = (uint16_t)content.size();
     plan.charLengths.assign(256, 8);
     plan.fixedPosition = 0;

@@ -21,7 +21,7 @@ static Step Match(unsigned length, unsigned distance) { return Step{length, dist
 
 // Writes the steps as one block with the given lengths and returns the
 // stream; model receives the bytes they stand for.
-static Bytes WriteBlock(const std::vector<Step> &steps, BlockPlan plan, Bytes &model,
+static Bytes WriteBlock(const std::vector<Step> &steps, BlockHeaderPlan plan, Bytes &model,
                         Lh5Stream *into = nullptr)
 {
     Lh5Stream local;
@@ -55,7 +55,7 @@ protected:
 
 TEST_F(Lh5DecoderTest, LiteralsAndMatchesOfEveryLengthAndManyDistances)
 {
-    BlockPlan plan;
+    BlockHeaderPlan plan;
     plan.charLengths = CompleteLengths(Range(0, 509));
     plan.positionLengths = CompleteLengths(Range(0, 13));
     std::vector<Step> steps;
@@ -82,7 +82,7 @@ TEST_F(Lh5DecoderTest, LiteralsAndMatchesOfEveryLengthAndManyDistances)
 
 TEST_F(Lh5DecoderTest, CharacterCountZeroGivesOneCodeWithoutBits)
 {
-    BlockPlan plan;
+    BlockHeaderPlan plan;
     plan.codeCount = 100;
     plan.fixedChar = 'Q';
     Lh5Stream stream;
@@ -102,7 +102,7 @@ TEST_F(Lh5DecoderTest, CharacterCountZeroGivesOneCodeWithoutBits)
 
 TEST_F(Lh5DecoderTest, PositionCountZeroGivesOneCodeButStillReadsExtraBits)
 {
-    BlockPlan plan;
+    BlockHeaderPlan plan;
     std::vector<unsigned> symbols = Range('a', 'z');
     symbols.push_back(256);        // length 3
     symbols.push_back(263);        // length 10
@@ -133,7 +133,7 @@ TEST_F(Lh5DecoderTest, PositionCountZeroGivesOneCodeButStillReadsExtraBits)
 
 TEST_F(Lh5DecoderTest, MatchesRunningAcrossAndEndingAtACall)
 {
-    BlockPlan plan;
+    BlockHeaderPlan plan;
     plan.charLengths = CompleteLengths(Range(0, 509));
     plan.positionLengths = CompleteLengths(Range(0, 13));
     Bytes seed = PatternBytes(8190, 22);
@@ -175,11 +175,11 @@ TEST_F(Lh5DecoderTest, MatchesRunningAcrossAndEndingAtACall)
 TEST_F(Lh5DecoderTest, BlockCountZeroStandsFor65536Codes)
 {
     Lh5Stream stream;
-    BlockPlan first;
+    BlockHeaderPlan first;
     first.codeCount = 0;
     first.fixedChar = 'A';
     PutBlockHeader(stream, first);
-    BlockPlan second;
+    BlockHeaderPlan second;
     second.codeCount = 5;
     second.fixedChar = 'B';
     PutBlockHeader(stream, second);
@@ -193,14 +193,14 @@ TEST_F(Lh5DecoderTest, SeveralBlocksEachWithItsOwnCodes)
 {
     Lh5Stream stream;
     Bytes model;
-    BlockPlan first;
+    BlockHeaderPlan first;
     first.charLengths = CompleteLengths(Range('a', 'h'));
     first.fixedPosition = 0;
     std::vector<Step> steps;
     for (unsigned i = 0; i < 3000; i++)
         steps.push_back(Literal((uint8_t)('a' + i % 8)));
     WriteBlock(steps, first, model, &stream);
-    BlockPlan second;
+    BlockHeaderPlan second;
     std::vector<unsigned> symbols = Range('0', '9');
     symbols.push_back(300);
     second.charLengths = CompleteLengths(symbols);
@@ -230,7 +230,7 @@ TEST_F(Lh5DecoderTest, CodesOfTwelveThirteenAndSixteenBits)
 {
     for (unsigned top : {13u, 16u}) {
         SupportEvents.clear();
-        BlockPlan plan;
+        BlockHeaderPlan plan;
         plan.charLengths = ChainLengths('A', top);
         std::vector<Step> steps;
         for (unsigned round = 0; round < 20; round++) {
@@ -248,7 +248,7 @@ TEST_F(Lh5DecoderTest, CodesOfTwelveThirteenAndSixteenBits)
 
 TEST_F(Lh5DecoderTest, IncompleteCodeIsABadTableButItsCodesStillDecode)
 {
-    BlockPlan plan;
+    BlockHeaderPlan plan;
     plan.charLengths.assign('c', 0);
     plan.charLengths['a'] = 1;
     plan.charLengths['b'] = 2;   // 1/2 + 1/4: a quarter of the code space unused

@@ -14,7 +14,7 @@ protected:
     void SetUp() override { SupportEvents.clear(); }
 };
 
-static void PutOneCodeForm(BitWriter &bits, unsigned countBits, unsigned code)
+static void PutOneCodeForm(StreamBitWriter &bits, unsigned countBits, unsigned code)
 {
     PutBits(bits, 0, countBits);
     PutBits(bits, code, countBits);
@@ -22,7 +22,7 @@ static void PutOneCodeForm(BitWriter &bits, unsigned countBits, unsigned code)
 
 // The standard pre-tree of the stream builder, written by hand: 19 lengths
 // (13 of 4, 6 of 5), with the 2-bit zero count after the third.
-static void PutStandardPreTree(BitWriter &bits)
+static void PutStandardPreTree(StreamBitWriter &bits)
 {
     std::vector<uint8_t> lengths(19, 4);
     for (unsigned i = 13; i < 19; i++)
@@ -40,7 +40,7 @@ static CodeBook StandardPreCodes()
 
 TEST_F(Lh5HostileTest, PreTreeCountAbove19)
 {
-    BitWriter bits;
+    StreamBitWriter bits;
     PutBits(bits, 10, 16);
     PutAuxLengths(bits, std::vector<uint8_t>(31, 5), 5, 3);  // 31 lengths for 19 codes
     PutOneCodeForm(bits, 9, 'A');
@@ -51,7 +51,7 @@ TEST_F(Lh5HostileTest, PreTreeCountAbove19)
 
 TEST_F(Lh5HostileTest, PositionCountAbove14)
 {
-    BitWriter bits;
+    StreamBitWriter bits;
     PutBits(bits, 10, 16);
     PutOneCodeForm(bits, 5, 0);
     PutOneCodeForm(bits, 9, 'B');
@@ -65,7 +65,7 @@ TEST_F(Lh5HostileTest, CharacterCountAndZeroRunsPast510)
     CodeBook pre = StandardPreCodes();
     for (int variant = 0; variant < 2; variant++) {
         SupportEvents.clear();
-        BitWriter bits;
+        StreamBitWriter bits;
         PutBits(bits, 10, 16);
         PutStandardPreTree(bits);
         if (variant == 0) {
@@ -97,7 +97,7 @@ TEST_F(Lh5HostileTest, OverfullCodeThatWrapsToLookComplete)
     // Four position codes of 1 bit fill the code space twice over; in 16
     // bits the sum wraps to 0 as a complete code's does.
     // The character code: 'x' and the match of length 3, one bit each.
-    BitWriter bits;
+    StreamBitWriter bits;
     PutBits(bits, 4, 16);
     PutStandardPreTree(bits);
     CodeBook pre = StandardPreCodes();
@@ -121,7 +121,7 @@ TEST_F(Lh5HostileTest, OverfullCodeThatWrapsToLookComplete)
 
 TEST_F(Lh5HostileTest, UnaryLengthRunningPastSixteenBits)
 {
-    BitWriter bits;
+    StreamBitWriter bits;
     PutBits(bits, 3, 16);
     PutOneCodeForm(bits, 5, 0);
     PutOneCodeForm(bits, 9, 'E');
@@ -138,7 +138,7 @@ TEST_F(Lh5HostileTest, OneCodeFormsOutsideTheirAlphabets)
 {
     // A character code of 511 and a position code of 15 do not exist: the
     // table gives code 0 (the byte 0) and distance 0 instead.
-    BitWriter bits;
+    StreamBitWriter bits;
     PutBits(bits, 5, 16);
     PutOneCodeForm(bits, 5, 25);   // pre-tree code 25 of 19: unused here
     PutOneCodeForm(bits, 9, 511);
@@ -151,7 +151,7 @@ TEST_F(Lh5HostileTest, OneCodeFormsOutsideTheirAlphabets)
 TEST_F(Lh5HostileTest, AllLengthsZeroIsNoCode)
 {
     CodeBook pre = StandardPreCodes();
-    BitWriter bits;
+    StreamBitWriter bits;
     PutBits(bits, 4, 16);
     PutStandardPreTree(bits);
     PutBits(bits, 3, 9);
@@ -171,7 +171,7 @@ TEST_F(Lh5HostileTest, BitsThatBeginNoCodeReadAsByteZero)
     // The byte 0 is "10", 'a' is "0" and 'b' is "1100000000000" (13 bits,
     // past the 12-bit table): "111..." begins no code, nor does
     // "1100000000001" (the link beside 'b''s).
-    BlockPlan plan;
+    BlockHeaderPlan plan;
     plan.charLengths.assign('c', 0);
     plan.charLengths[0] = 2;
     plan.charLengths['a'] = 1;

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-void PutBits(BitWriter &writer, uint32_t value, unsigned n)
+void PutBits(StreamBitWriter &writer, uint32_t value, unsigned n)
 {
     for (unsigned i = n; i-- > 0;) {
         if (writer.bitCount % 8 == 0)
@@ -13,7 +13,7 @@ void PutBits(BitWriter &writer, uint32_t value, unsigned n)
     }
 }
 
-Bytes StreamBytes(const BitWriter &writer)
+Bytes StreamBytes(const StreamBitWriter &writer)
 {
     return writer.bytes;
 }
@@ -50,7 +50,7 @@ std::vector<uint8_t> CompleteLengths(const std::vector<unsigned> &symbols)
     return lengths;
 }
 
-static void PutSymbol(BitWriter &writer, const CodeBook &book, unsigned symbol)
+static void PutSymbol(StreamBitWriter &writer, const CodeBook &book, unsigned symbol)
 {
     if (book.singleCode >= 0) {
         if ((unsigned)book.singleCode != symbol)
@@ -62,7 +62,7 @@ static void PutSymbol(BitWriter &writer, const CodeBook &book, unsigned symbol)
     PutBits(writer, book.codes[symbol], book.lengths[symbol]);
 }
 
-void PutAuxLengths(BitWriter &writer, const std::vector<uint8_t> &lengths, unsigned countBits,
+void PutAuxLengths(StreamBitWriter &writer, const std::vector<uint8_t> &lengths, unsigned countBits,
                    int specialIndex)
 {
     PutBits(writer, (uint32_t)lengths.size(), countBits);
@@ -81,9 +81,9 @@ void PutAuxLengths(BitWriter &writer, const std::vector<uint8_t> &lengths, unsig
     }
 }
 
-void PutBlockHeader(Lh5Stream &stream, const BlockPlan &plan)
+void PutBlockHeader(Lh5Stream &stream, const BlockHeaderPlan &plan)
 {
-    BitWriter &bits = stream.bits;
+    StreamBitWriter &bits = stream.bits;
     PutBits(bits, plan.codeCount, 16);
 
     std::vector<uint8_t> preLengths(19, 4);

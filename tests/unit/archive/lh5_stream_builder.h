@@ -11,13 +11,13 @@
 
 #include "tests/unit/archive/archive_builder.h"
 
-struct BitWriter {
+struct StreamBitWriter {
     Bytes bytes;
     uint64_t bitCount = 0;
 };
 
 // Appends the low n bits of value, most significant first.
-void PutBits(BitWriter &writer, uint32_t value, unsigned n);
+void PutBits(StreamBitWriter &writer, uint32_t value, unsigned n);
 
 struct CodeBook {
     std::vector<uint8_t> lengths;   // 0 = not in the code
@@ -32,7 +32,7 @@ CodeBook MakeCodeBook(const std::vector<uint8_t> &lengths);
 // symbol + 1.
 std::vector<uint8_t> CompleteLengths(const std::vector<unsigned> &symbols);
 
-struct BlockPlan {
+struct BlockHeaderPlan {
     uint16_t codeCount = 0;               // the 16-bit field as stored
     std::vector<uint8_t> charLengths;     // empty: one-code form with fixedChar
     unsigned fixedChar = 0;
@@ -41,7 +41,7 @@ struct BlockPlan {
 };
 
 struct Lh5Stream {
-    BitWriter bits;
+    StreamBitWriter bits;
     CodeBook chars;
     CodeBook positions;
 };
@@ -49,12 +49,12 @@ struct Lh5Stream {
 // Writes a block header. The pre-tree is a complete code of 13 lengths of 4
 // and 6 of 5; each character length is one pre-tree code (0 for a zero
 // length, length + 2 otherwise).
-void PutBlockHeader(Lh5Stream &stream, const BlockPlan &plan);
+void PutBlockHeader(Lh5Stream &stream, const BlockHeaderPlan &plan);
 
 // Writes the pre-tree or position lengths field: the count, then each
 // length in 3 bits or, from 7 up, as 7 followed by ones and a zero; after
 // the entry at specialIndex (when >= 0) a 2-bit count of zero lengths 0.
-void PutAuxLengths(BitWriter &writer, const std::vector<uint8_t> &lengths, unsigned countBits,
+void PutAuxLengths(StreamBitWriter &writer, const std::vector<uint8_t> &lengths, unsigned countBits,
                    int specialIndex);
 
 void PutLiteral(Lh5Stream &stream, uint8_t byte);
@@ -63,7 +63,7 @@ void PutLiteral(Lh5Stream &stream, uint8_t byte);
 void PutMatch(Lh5Stream &stream, unsigned length, unsigned distance);
 
 // The bytes written, the last one filled up with zero bits.
-Bytes StreamBytes(const BitWriter &writer);
+Bytes StreamBytes(const StreamBitWriter &writer);
 
 // Applies literals and matches to out as the format defines them: a match
 // of distance d copies byte by byte from d + 1 positions back.
