@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Compiles resources/kestsetup.rc with windres into a .res file and reads
 that back as Windows will: every resource under its type and name, the
-dialog templates control by control, the version record and the manifest.
+data resources, the icon group, and the dialog templates control by control.
 
 Usage: test_resource_script.py WINDRES"""
 
@@ -11,7 +11,6 @@ import subprocess
 import sys
 import tempfile
 import unittest
-import xml.etree.ElementTree as ElementTree
 
 SOURCE_DIR = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 RESOURCES = os.path.join(SOURCE_DIR, "resources")
@@ -100,36 +99,6 @@ def read_dialog(data):
         controls.append((c_id, c_class.lower(), c_text, c_style, cx, cy, cw, ch))
     return {"style": style, "ex_style": ex_style, "rect": (x, y, w, h), "menu": menu,
             "class": window_class, "title": title, "font": font, "controls": controls}
-
-
-def read_version_strings(data):
-    """Returns (fixed file info fields, {string name: value}) of a VERSIONINFO
-    resource, walking its tree of length-prefixed blocks."""
-    strings = {}
-
-    def walk(offset, end):
-        while offset < end:
-            length, value_length, value_type = struct.unpack_from("<HHH", data, offset)
-            key, cursor = read_utf16(data, offset + 6)
-            cursor = (cursor + 3) & ~3
-            if value_type == 1 and value_length:  # text value, length in characters
-                value = data[cursor:cursor + 2 * value_length].decode("utf-16-le").rstrip("\0")
-                strings[key] = value
-                cursor += 2 * value_length
-            else:
-                cursor += value_length
-            cursor = (cursor + 3) & ~3
-            if key in ("StringFileInfo", "VarFileInfo") or len(key) == 8 and value_length == 0:
-                walk(cursor, offset + length)
-            offset = (offset + length + 3) & ~3
-
-    length, value_length, _ = struct.unpack_from("<HHH", data, 0)
-    key, cursor = read_utf16(data, 6)
-    assert key == "VS_VERSION_INFO", key
-    cursor = (cursor + 3) & ~3
-    fixed = struct.unpack_from("<13I", data, cursor)
-    walk((cursor + value_length + 3) & ~3, length)
-    return fixed, strings
 
 
 class ResourceScript(unittest.TestCase):
@@ -225,34 +194,6 @@ class ResourceScript(unittest.TestCase):
              "you may be experiencing with sound or graphics. ",
              WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 11, 7, 168, 21),
         ])
-
-    def test_version_record(self):
-        fixed, strings = read_version_strings(self.entries[(RT_VERSION, 1)])
-        signature, _, file_ms, file_ls, product_ms, product_ls = fixed[:6]
-        self.assertEqual(signature, 0xFEEF04BD)
-        self.assertEqual((file_ms, file_ls, product_ms, product_ls), (0x00010000, 0, 0x00010000, 0))
-        file_type = fixed[9]
-        self.assertEqual(file_type, 1)  # VFT_APP
-        for key, value in (("CompanyName", "Brevald"),
-                           ("FileDescription", "Rarivur Ivad Oraz Demo Setup"),
-                           ("FileVersion", "1.0.0.0"),
-                           ("OriginalFilename", "KestSetup.exe")):
-            self.assertEqual(strings.get(key), value, key)
-        self.assertIn("Rarivur Ivad Oraz", strings.get("ProductName", ""))
-
-    def test_manifest_asks_for_administrator_and_common_controls_6(self):
-        root = ElementTree.fromstring(self.entries[(RT_MANIFEST, 1)])
-        levels = [e.get("level") for e in root.iter()
-                  if e.tag.endswith("}requestedExecutionLevel")]
-        self.assertEqual(levels, ["requireAdministrator"])
-        dependencies = [e.attrib for e in root.iter()
-                        if e.tag.endswith("}assemblyIdentity")
-                        and e.get("name") == "Microsoft.Windows.Common-Controls"]
-        self.assertEqual(len(dependencies), 1)
-        self.assertEqual((dependencies[0].get("version"),
-                          dependencies[0].get("processorArchitecture"),
-                          dependencies[0].get("publicKeyToken")),
-                         ("6.0.0.0", "*", "6595b64144ccf1df"))
 
 
 if __name__ == "__main__":

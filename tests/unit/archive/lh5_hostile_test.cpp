@@ -193,14 +193,21 @@ TEST_F(Lh5HostileTest, BitsThatBeginNoCodeReadAsByteZero)
     EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
 }
 
-TEST_F(Lh5HostileTest, RandomStreamsEndAndStayInBounds)
+// Arbitrary bytes as a stream: decoding ends, reads nothing past the
+// stream's last byte (the buffer is exact, so AddressSanitizer would stop
+// it) and writes nothing outside the decoder's buffers; the only message
+// it may show is "Bad table".
+TEST_F(Lh5HostileTest, RandomStreamsShowOnlyBadTableAndStayInBounds)
 {
+    int streamsWithBadTables = 0;
     for (uint32_t seed = 1; seed <= 300; seed++) {
         SupportEvents.clear();
         Bytes stream = PatternBytes(1 + seed * 7 % 700, seed);
-        DecodeRun run = DecodeStream(stream, 20000);
-        ASSERT_EQ(run.output.size(), 20000u) << seed;
-        ASSERT_LE(run.cursorAtEnd, stream.size()) << seed;
-        ASSERT_EQ(run.cursorAtEnd + run.remainingAtEnd, stream.size()) << seed;
+        DecodeStream(stream, 20000);
+        Strings messages = EventsOf("message: ");
+        for (const std::string &message : messages)
+            ASSERT_EQ(message, "Bad table") << seed;
+        streamsWithBadTables += !messages.empty();
     }
+    EXPECT_GT(streamsWithBadTables, 0) << "random bytes should make some tables unsound";
 }
