@@ -29,9 +29,10 @@ uint32_t ReadLittle32(const uint8_t *bytes)
 }
 
 // Walks the chain of extended headers that starts after the basic header
-// and fills the entry's extended fields. Returns 0, after a message, when a
-// size is below its own 2-byte field or runs past the member's packed size.
-static int WalkExtendedHeaders(const uint8_t *archive, ArchiveEntry *entry)
+// and fills the entry's extended fields. Returns 0, after a message when
+// showFaults is 1, when a size is below its own 2-byte field or runs past
+// the member's packed size.
+static int WalkExtendedHeaders(const uint8_t *archive, ArchiveEntry *entry, int showFaults)
 {
     uint32_t position = entry->packedOffset;
     uint32_t memberEnd = entry->packedOffset + entry->packedSize;
@@ -39,8 +40,9 @@ static int WalkExtendedHeaders(const uint8_t *archive, ArchiveEntry *entry)
     entry->extendedCount = 0;
     while (size != 0) {
         if (size < ExtendedSizeFieldLength || size > memberEnd - position) {
-            MessageBoxFormat("Bad extended header in %s: size %u does not fit.",
-                             entry->name, (unsigned)size);
+            if (showFaults)
+                MessageBoxFormat("Bad extended header in %s: size %u does not fit.",
+                                 entry->name, (unsigned)size);
             return 0;
         }
         position += size;
@@ -69,12 +71,15 @@ uint64_t ArchiveUnpackedSpace(const uint8_t *archive, uint32_t archiveSize,
     return space;
 }
 
-int ReadArchiveEntry(const uint8_t *archive, uint32_t archiveSize,
-                     uint32_t *offset, ArchiveEntry *entry)
+// ReadArchiveEntry and ReadArchiveEntryQuietly: the messages are shown only
+// when showFaults is 1.
+static int ReadEntry(const uint8_t *archive, uint32_t archiveSize, uint32_t *offset,
+                     ArchiveEntry *entry, int showFaults)
 {
     uint32_t start = *offset;
     if (start >= archiveSize) {
-        MessageBoxFormat("The archive ends without its end mark.");
+        if (showFaults)
+            MessageBoxFormat("The archive ends without its end mark.");
         return -1;
     }
     unsigned bodySize = archive[start];
@@ -83,7 +88,8 @@ int ReadArchiveEntry(const uint8_t *archive, uint32_t archiveSize,
         return 0;
     }
     if (archiveSize - start < 2u + bodySize) {
-        MessageBoxFormat("The archive ends inside a member header.");
+        if (showFaults)
+            MessageBoxFormat("The archive ends inside a member header.");
         return -1;
     }
 
@@ -92,17 +98,19 @@ int ReadArchiveEntry(const uint8_t *archive, uint32_t archiveSize,
     for (unsigned i = 0; i < bodySize; i++)
         sum += body[i];
     entry->sumMatches = (uint8_t)((sum & 0xFF) == archive[start + 1]);
-    if (!entry->sumMatches)
+    if (!entry->sumMatches && showFaults)
         MessageBoxFormat("Header sum error");
 
     if (bodySize < MinimumHeaderBody) {
-        MessageBoxFormat("Bad member header: %u bytes are too few.", bodySize);
+        if (showFaults)
+            MessageBoxFormat("Bad member header: %u bytes are too few.", bodySize);
         return -1;
     }
     unsigned nameLength = body[BodyNameLength];
     if (nameLength > bodySize - MinimumHeaderBody) {
-        MessageBoxFormat("Bad member header: a name of %u bytes does not fit in it.",
-                         nameLength);
+        if (showFaults)
+            MessageBoxFormat("Bad member header: a name of %u bytes does not fit in it.",
+                             nameLength);
         return -1;
     }
 
@@ -119,21 +127,23 @@ int ReadArchiveEntry(const uint8_t *archive, uint32_t archiveSize,
     entry->packedOffset = start + 2 + bodySize;
 
     if (entry->packedSize > archiveSize - entry->packedOffset) {
-        MessageBoxFormat("The packed data of %s reaches past the end of the archive.",
-                         entry->name);
+        if (showFaults)
+            MessageBoxFormat("The packed data of %s reaches past the end of the archive.",
+                             entry->name);
         return -1;
     }
     entry->endOffset = entry->packedOffset + entry->packedSize;
-    if (!WalkExtendedHeaders(archive, entry))
+    if (!WalkExtendedHeaders(archive, entry, showFaults))
         return -1;
 
     // A stored member is copied from its packed data, and the next header
     // follows it: both sizes must agree.
     if (AcceptedMethod(entry) == '0' &&
         entry->unpackedSize != entry->endOffset - entry->dataOffset) {
-        MessageBoxFormat("Stored member %s: %u bytes stored for %u.", entry->name,
-                         (unsigned)(entry->endOffset - entry->dataOffset),
-                         (unsigned)entry->unpackedSize);
+        if (showFaults)
+            MessageBoxFormat("Stored member %s: %u bytes stored for %u.", entry->name,
+                             (unsigned)(entry->endOffset - entry->dataOffset),
+                             (unsigned)entry->unpackedSize);
         return -1;
     }
     *offset = entry->endOffset;
@@ -179,4 +189,29 @@ int IsPlainMemberName(const char *name)
             return 1;
         component += length + 1;
     }
+}
+
+int ReadArchiveEntry(const uint8_t *archive, uint32_t archiveSize,
+                     uint32_t *offset, ArchiveEntry *entry)
+{
+    return ReadEntry(archive, archiveSize, offset, entry, 1);
+}
+
+int ReadArchiveEntryQuietly(const uint8_t *archive, uint32_t archiveSize,
+                            uint32_t *offset, ArchiveEntry *entry)
+{
+    return ReadEntry(archive, archiveSize, offset, entry, 0);
+}
+
+unsigned ArchiveMemberNames(const uint8_t *archive, uint32_t archiveSize,
+                            char (*names)[MemberNameLimit + 1], unsigned limit)
+{
+    unsigned count = 0;
+    uint32_t offset = 0;
+    ArchiveEntry entry;
+    while (count < limit && ReadArchiveEntryQuietly(archive, archiveSize, &offset, &entry) == 1) {
+        memcpy(names[count], entry.name, sizeof entry.name);
+        count++;
+    }
+    return count;
 }

@@ -59,6 +59,18 @@ typedef struct ArchiveEntry {
 int ReadArchiveEntry(const uint8_t *archive, uint32_t archiveSize,
                      uint32_t *offset, ArchiveEntry *entry);
 
+// ReadArchiveEntry without a message: for walks that only look (the names
+// removal may delete, the longest name), so that a damaged header is told
+// once, by the extraction, not at every look.
+int ReadArchiveEntryQuietly(const uint8_t *archive, uint32_t archiveSize,
+                            uint32_t *offset, ArchiveEntry *entry);
+
+// Copies the names of the archive's first limit members into names, in one
+// quiet walk; returns how many it copied. Stops at the end mark or at a
+// malformed header.
+unsigned ArchiveMemberNames(const uint8_t *archive, uint32_t archiveSize,
+                            char (*names)[MemberNameLimit + 1], unsigned limit);
+
 // The room the first memberLimit members of the archive (archiveSize bytes)
 // take once unpacked onto a drive whose clusters hold clusterSize bytes:
 // each member's unpacked size rounded up to whole clusters, summed (a

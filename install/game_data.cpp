@@ -30,7 +30,7 @@ size_t LongestGameFileName(void)
     size_t longest = 0;
     uint32_t offset = 0;
     ArchiveEntry entry;
-    while (ReadArchiveEntry(archive, size, &offset, &entry) == 1) {
+    while (ReadArchiveEntryQuietly(archive, size, &offset, &entry) == 1) {
         size_t length = strlen(entry.name);
         if (length > longest)
             longest = length;

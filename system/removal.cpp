@@ -15,18 +15,12 @@
 #include "system/program_group.h"
 #include "system/settings.h"
 
-// Whether name is the name of a member of the game archive, compared
-// without regard to case as Windows compares file names.
-static int IsGameFileName(const char *name)
+// Whether name is one of the count names, compared without regard to case
+// as Windows compares file names.
+static int IsListedName(char (*names)[MemberNameLimit + 1], unsigned count, const char *name)
 {
-    uint32_t size;
-    const uint8_t *archive = LockGameData(&size);
-    if (archive == NULL)
-        return 0;
-    uint32_t offset = 0;
-    ArchiveEntry entry;
-    while (ReadArchiveEntry(archive, size, &offset, &entry) == 1) {
-        if (lstrcmpiA(entry.name, name) == 0)
+    for (unsigned i = 0; i < count; i++) {
+        if (lstrcmpiA(names[i], name) == 0)
             return 1;
     }
     return 0;
@@ -56,6 +50,15 @@ static int DeleteInstallFolder(void)
     char path[PathBufferSize];
     if (FormatText(path, sizeof path, "%s*.*", folder) != folderLength + 3)
         return 0;
+    // The names the installation can have written: the game archive's
+    // members, read once, before the folder is listed.
+    static char gameFileNames[ArchiveMemberLimit][MemberNameLimit + 1];
+    unsigned gameFileCount = 0;
+    uint32_t archiveSize;
+    const uint8_t *archive = LockGameData(&archiveSize);
+    if (archive != NULL)
+        gameFileCount = ArchiveMemberNames(archive, archiveSize, gameFileNames, ArchiveMemberLimit);
+
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path, &found);
     if (search == INVALID_HANDLE_VALUE)
@@ -63,7 +66,7 @@ static int DeleteInstallFolder(void)
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
-        if (!IsGameFileName(found.cFileName))
+        if (!IsListedName(gameFileNames, gameFileCount, found.cFileName))
             continue;
         // A name that does not fit beside the folder cannot be one we wrote.
         if (FormatText(path, sizeof path, "%s%s", folder, found.cFileName) !=

@@ -77,6 +77,27 @@ TEST(ArchiveUnpackedSpace, RoundsEachMemberUpToWholeClustersWithinTheLimit)
               2 * 0x100000000ull);
 }
 
+// Removal reads the names it may delete in one walk that shows nothing: a
+// wrong header sum, or a malformed header where the walk stops, is told by
+// the extraction alone.
+TEST(ArchiveMemberNames, CollectsTheNamesInOneQuietWalkUpToTheLimit)
+{
+    MemberPlan wrongSum = StoredMember("level1.map", PatternBytes(20, 6));
+    wrongSum.sumDelta = 1;
+    MemberPlan cutShort = StoredMember("lost.dat", PatternBytes(9, 7));
+    cutShort.packedSizeDelta = 100000;  // its packed data reaches past the archive
+    Bytes archive = BuildArchive({StoredMember("kestdemo.exe", Bytes{1}), wrongSum, cutShort,
+                                  StoredMember("never.dat", Bytes{2})}, false);
+    char names[4][MemberNameLimit + 1];
+    SupportEvents.clear();
+
+    ASSERT_EQ(ArchiveMemberNames(archive.data(), (uint32_t)archive.size(), names, 4), 2u);
+    EXPECT_STREQ(names[0], "kestdemo.exe");
+    EXPECT_STREQ(names[1], "level1.map");
+    EXPECT_EQ(ArchiveMemberNames(archive.data(), (uint32_t)archive.size(), names, 1), 1u);
+    EXPECT_TRUE(SupportEvents.empty());
+}
+
 TEST(AcceptedMethod, OnlyStoredAndTheTwoLh5Methods)
 {
     const char *accepted[] = {"-lh0-", "-lh4-", "-lh5-"};
