@@ -21,10 +21,14 @@ their bytes from game/files.
 """
 
 import os
+import sys
 import time
 
 import kestwine
 import shellview
+
+sys.path.insert(0, os.path.join(kestwine.HERE, "..", "support"))
+import lha_headers  # noqa: E402
 
 # The folder dialog (template "FOLDERDLG").
 FOLDER_DIALOG_TITLE = "Demo Setup"
@@ -93,26 +97,13 @@ def game_files_folder(paths=kestwine.PATHS):
 
 
 def archive_members(path):
-    """The member names of a level-1 LHA archive, in archive order: each
-    member is a basic header (its size byte H, a sum byte, H bytes of body
-    with the name length at body offset 19 and the name after it) and then
-    the packed size's worth of extended headers and data; a 0 size byte
-    ends the archive."""
+    """The member names of a level-1 LHA archive, in archive order."""
     with open(path, "rb") as f:
         data = f.read()
-    names = []
-    offset = 0
-    while offset < len(data) and data[offset] != 0:
-        header_size = data[offset]
-        body = data[offset + 2:offset + 2 + header_size]
-        if len(body) != header_size or header_size < 22:
-            raise ValueError("%s: member header at %d is cut short" % (path, offset))
-        packed_size = int.from_bytes(body[5:9], "little")
-        names.append(body[20:20 + body[19]].decode("latin-1"))
-        offset += 2 + header_size + packed_size
-    if offset >= len(data):
-        raise ValueError("%s: no end marker" % path)
-    return names
+    try:
+        return [member.text_name for member in lha_headers.members(data)]
+    except ValueError as error:
+        raise ValueError("%s: %s" % (path, error)) from None
 
 
 _members = {}

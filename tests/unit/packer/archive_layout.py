@@ -10,8 +10,10 @@ definition). Prints one line per member; exits 1 on the first fault.
 usage: archive_layout.py ARCHIVE [--members N] [--allow-stored] [--crc-from FOLDER]
 """
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+import lha_headers  # noqa: E402
 
 
 def make_crc_table():
@@ -57,36 +59,30 @@ def main():
         else:
             fail("unknown option " + option)
     data = open(path, "rb").read()
-    at = 0
+    try:
+        found = lha_headers.members(data)
+    except ValueError as error:
+        fail(str(error))
+    end = lha_headers.end_mark_offset(data)
+    if end + 1 != len(data):
+        fail("%d bytes follow the end mark" % (len(data) - end - 1))
     members = 0
-    while True:
-        if at >= len(data):
-            fail("the archive ends without its 0 byte")
-        size = data[at]
-        if size == 0:
-            if at + 1 != len(data):
-                fail("%d bytes follow the end mark" % (len(data) - at - 1))
-            break
-        body = data[at + 2:at + 2 + size]
-        if len(body) != size:
-            fail("a header is cut short")
-        if sum(body) & 0xFF != data[at + 1]:
-            fail("header sum wrong at offset %d" % at)
-        method = body[0:5]
-        packed, unpacked, stamp = struct.unpack("<III", body[5:17])
-        attribute, level, name_length = body[17], body[18], body[19]
-        name = body[20:20 + name_length]
-        if size != name_length + 25:
-            fail("header size %d does not fit a name of %d bytes" % (size, name_length))
-        crc, = struct.unpack("<H", body[size - 5:size - 3])
-        os_id = body[size - 3]
-        extended, = struct.unpack("<H", body[size - 2:size])
+    for member in found:
+        size = member.header_size
+        if sum(member.body) & 0xFF != member.header_sum:
+            fail("header sum wrong at offset %d" % member.offset)
+        if size != member.name_length + 25:
+            fail("header size %d does not fit a name of %d bytes" % (size, member.name_length))
+        method, packed, unpacked, stamp = (member.method, member.packed_size,
+                                           member.unpacked_size, member.stamp)
         allowed = (b"-lh5-", b"-lh0-") if allow_stored else (b"-lh5-",)
         if method not in allowed:
             fail("method %r" % method)
-        if attribute != 0x20 or level != 1 or os_id != 0x20 or extended != 0:
-            fail("attribute %#x level %d os %#x extended %d" % (attribute, level, os_id, extended))
-        text = name.decode("latin-1")
+        if member.attribute != 0x20 or member.level != 1 or member.os_id != 0x20 \
+                or member.next_size != 0:
+            fail("attribute %#x level %d os %#x extended %d" % (
+                member.attribute, member.level, member.os_id, member.next_size))
+        text = member.text_name
         if not text or any(c in text for c in '\\/:*?"<>|') or text in (".", ".."):
             fail("name %r is not a plain file name" % text)
         day = (stamp >> 16) & 0x1F
@@ -95,17 +91,16 @@ def main():
             fail("time stamp %#x is not an MS-DOS date" % stamp)
         if method == b"-lh0-" and packed != unpacked:
             fail("stored member with %d bytes for %d" % (packed, unpacked))
-        start = at + 2 + size
-        if start + packed > len(data):
+        if member.data_end > len(data):
             fail("packed data of %s reaches past the end" % text)
         if crc_folder is not None:
             original = open(os.path.join(crc_folder, text), "rb").read()
             if len(original) != unpacked:
                 fail("%s: unpacked size %d, file has %d" % (text, unpacked, len(original)))
-            if crc16_arc(original) != crc:
-                fail("%s: stored CRC %#06x, file's is %#06x" % (text, crc, crc16_arc(original)))
-        print("%-20s %s %9d %9d %04x" % (text, method.decode(), unpacked, packed, crc))
-        at = start + packed
+            if crc16_arc(original) != member.crc:
+                fail("%s: stored CRC %#06x, file's is %#06x" % (text, member.crc,
+                                                                crc16_arc(original)))
+        print("%-20s %s %9d %9d %04x" % (text, method.decode(), unpacked, packed, member.crc))
         members += 1
     if expected_members is not None and members != expected_members:
         fail("%d members, expected %d" % (members, expected_members))

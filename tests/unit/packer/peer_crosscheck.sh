@@ -140,21 +140,17 @@ done
 # first member is still written under its own name.
 printf 'hello, terminal\n' > hostile-in.txt
 "$lzhpack" create --quiet hostile-plain.lzh hostile-in.txt in/one.bin || fail "create hostile-plain.lzh"
-python3 - hostile-plain.lzh hostile.lzh <<'PY'
+python3 - hostile-plain.lzh hostile.lzh "$here/../../support" <<'PY'
 import sys
+sys.path.insert(0, sys.argv[3])
+import lha_headers
 names = [b"esc\x1b[2J\x07\nline.txt", b"../\x1b]0;owned\x07.txt"]
 data = open(sys.argv[1], "rb").read()
-out, at = bytearray(), 0
-for name in names:
-    size = data[at]
-    body = bytearray(data[at + 2:at + 2 + size])
-    old_length = body[19]
-    packed = int.from_bytes(body[5:9], "little")
-    body[19:20 + old_length] = bytes([len(name)]) + name
-    out += bytes([len(body), sum(body) & 0xFF]) + body
-    at += 2 + size
-    out += data[at:at + packed]
-    at += packed
+out = bytearray()
+for member, name in zip(lha_headers.members(data), names):
+    body = bytearray(member.body)
+    body[19:20 + member.name_length] = bytes([len(name)]) + name
+    out += bytes([len(body), sum(body) & 0xFF]) + body + data[member.data_start:member.data_end]
 open(sys.argv[2], "wb").write(out + b"\0")
 PY
 printable_only() {  # bytes other than printable ASCII and the line ends?
