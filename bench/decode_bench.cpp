@@ -18,6 +18,7 @@
 #include "archive/archive_header.h"
 #include "archive/archive_reader.h"
 #include "tests/support/capture_support.h"
+#include "tools/host/whole_file.h"
 
 typedef struct Buffer {
     const uint8_t *data;
@@ -111,24 +112,6 @@ static uint64_t DecodeLhasa(const Buffer *archive)
     return produced;
 }
 
-static uint8_t *LoadFile(const char *path, size_t *size)
-{
-    FILE *file = fopen(path, "rb");
-    if (file == NULL)
-        return NULL;
-    fseek(file, 0, SEEK_END);
-    long length = ftell(file);
-    fseek(file, 0, SEEK_SET);
-    uint8_t *data = length > 0 ? (uint8_t *)malloc((size_t)length) : NULL;
-    if (data != NULL && fread(data, 1, (size_t)length, file) != (size_t)length) {
-        free(data);
-        data = NULL;
-    }
-    fclose(file);
-    *size = data != NULL ? (size_t)length : 0;
-    return data;
-}
-
 int main(int argc, char **argv)
 {
     SupportCapturing = 0;  // only decoding is timed: messages are counted, not kept
@@ -140,12 +123,13 @@ int main(int argc, char **argv)
     const char *only = argc == 4 ? argv[3] : NULL;
     if (rounds < 1)
         rounds = 1;
-    size_t size = 0;
-    uint8_t *data = LoadFile(argv[1], &size);
-    if (data == NULL || size > 0xFFFFFFFFu) {
+    std::vector<uint8_t> file;
+    if (!ReadWholeFile(argv[1], &file) || file.empty() || file.size() > 0xFFFFFFFFu) {
         fprintf(stderr, "decode_bench: cannot load %s\n", argv[1]);
         return 2;
     }
+    const uint8_t *data = file.data();
+    size_t size = file.size();
     Buffer archive = {data, size, 0};
 
     // The bytes every decoder must produce: the members' unpacked sizes.
@@ -202,6 +186,5 @@ int main(int argc, char **argv)
         printf("  (our reader showed %u messages over all rounds; extended-header notes count)\n",
                SupportMessageCount);
     fclose(noNames);
-    free(data);
     return failed ? 1 : 0;
 }

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "game/data/game_data.h"
-#include "game/host/whole_file.h"
+#include "tools/host/whole_file.h"
 
 namespace {
 

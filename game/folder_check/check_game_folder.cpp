@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "game/folder_check/pe_file_version.h"
-#include "game/host/whole_file.h"
+#include "tools/host/whole_file.h"
 #include "shell/program_constants.h"
 #include "tools/lzhpack/member_name.h"
 

@@ -11,10 +11,12 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "shell/support.h"
+#include "tools/host/whole_file.h"
 
 namespace {
 
@@ -24,16 +26,10 @@ const DWORD ChildTimeoutMs = 30000;
 // The log's bytes, or "<missing>" when there is no log file.
 std::string ReadLog()
 {
-    FILE *log = fopen(LogPath, "rb");
-    if (log == NULL)
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(LogPath, &bytes))
         return "<missing>";
-    std::string bytes;
-    char block[4096];
-    size_t got;
-    while ((got = fread(block, 1, sizeof block, log)) > 0)
-        bytes.append(block, got);
-    fclose(log);
-    return bytes;
+    return std::string(bytes.begin(), bytes.end());
 }
 
 void WriteLog(const std::string &bytes)

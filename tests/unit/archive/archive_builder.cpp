@@ -1,5 +1,7 @@
 #include "tests/unit/archive/archive_builder.h"
 
+#include "tools/host/whole_file.h"
+
 #include <stdio.h>
 
 uint16_t ReferenceCrc(const Bytes &data)
@@ -101,17 +103,11 @@ Bytes PatternBytes(size_t size, uint32_t seed)
     return out;
 }
 
-Bytes ReadWholeFile(const std::string &path, bool *exists)
+Bytes FileBytes(const std::string &path, bool *exists)
 {
     Bytes content;
-    FILE *file = fopen(path.c_str(), "rb");
+    int read = ReadWholeFile(path.c_str(), &content);
     if (exists != nullptr)
-        *exists = file != nullptr;
-    if (file == nullptr)
-        return content;
-    int c;
-    while ((c = fgetc(file)) != EOF)
-        content.push_back((uint8_t)c);
-    fclose(file);
+        *exists = read != 0;
     return content;
 }

@@ -46,4 +46,4 @@ Bytes PatternBytes(size_t size, uint32_t seed);
 
 // The whole content of a file, or an empty vector when it cannot be read;
 // exists is set to whether the file could be opened.
-Bytes ReadWholeFile(const std::string &path, bool *exists = nullptr);
+Bytes FileBytes(const std::string &path, bool *exists = nullptr);

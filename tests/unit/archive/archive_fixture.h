@@ -27,7 +27,7 @@ protected:
     std::string PathOf(const std::string &name) const { return folder + name; }
     Bytes FileOf(const std::string &name, bool *exists = nullptr) const
     {
-        return ReadWholeFile(PathOf(name), exists);
+        return FileBytes(PathOf(name), exists);
     }
     bool Exists(const std::string &name) const;
 

@@ -282,7 +282,7 @@ TEST_F(ExtractArchiveTest, NamesThatLeaveTheFolderAreRefused)
                   (Strings{std::string("The name ") + name + " leads outside the install folder.",
                            "Not extracted"}))
             << name;
-        EXPECT_EQ(ReadWholeFile(folder + "inner/ok.txt"), Bytes{7}) << name;
+        EXPECT_EQ(FileBytes(folder + "inner/ok.txt"), Bytes{7}) << name;
     }
     EXPECT_FALSE(Exists("escape.txt"));
     EXPECT_FALSE(Exists("up.txt"));
@@ -290,8 +290,8 @@ TEST_F(ExtractArchiveTest, NamesThatLeaveTheFolderAreRefused)
     // Dots inside names and hidden files are plain names.
     SupportEvents.clear();
     EXPECT_EQ(Extract(BuildArchive({StoredMember("a..b.txt", Bytes{1}), StoredMember(".hidden", Bytes{2})})), 1);
-    EXPECT_EQ(ReadWholeFile(folder + "inner/a..b.txt"), Bytes{1});
-    EXPECT_EQ(ReadWholeFile(folder + "inner/.hidden"), Bytes{2});
+    EXPECT_EQ(FileBytes(folder + "inner/a..b.txt"), Bytes{1});
+    EXPECT_EQ(FileBytes(folder + "inner/.hidden"), Bytes{2});
 }
 
 TEST_F(ExtractArchiveTest, PathsThatDoNotFitAreRefusedNotCut)
@@ -305,7 +305,7 @@ TEST_F(ExtractArchiveTest, PathsThatDoNotFitAreRefusedNotCut)
     std::string fits(nameLength, 'f');
     std::string tooLong(nameLength + 1, 'g');
     EXPECT_EQ(Extract(BuildArchive({StoredMember(fits, Bytes{1})})), 1);
-    EXPECT_EQ(ReadWholeFile(longFolder + fits), Bytes{1});
+    EXPECT_EQ(FileBytes(longFolder + fits), Bytes{1});
     // Its status text is shown and logged cut to the label and the log line.
     std::string status = "Extracting " + fits + " to " + longFolder + fits;
     EXPECT_EQ(EventsOf("status: "), Strings{status.substr(0, 127)});

@@ -1,4 +1,5 @@
-// Reading a whole file on the host, for the game's build tools.
+// Reading a whole file, for the build tools, the tests and the benchmark
+// (plain C stdio: it builds on the host and in the Windows trees alike).
 #pragma once
 
 #include <stdint.h>

@@ -1,4 +1,4 @@
-#include "game/host/whole_file.h"
+#include "tools/host/whole_file.h"
 
 #include <stdio.h>
 
