@@ -43,6 +43,17 @@ WINE_DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 # The caption of the installer's message boxes.
 MESSAGE_CAPTION = "Brevald"
 
+# Wine's settings for an X screen without a window manager, as every
+# template prefix carries them. Managed=N: Wine places and stacks its
+# windows itself instead of handing them to a manager, so hiding a dialog
+# or a message box no longer waits (about a second each time) for a
+# manager's answer that never comes. UseTakeFocus=N: a window that gets the
+# X focus (xdotool windowfocus) becomes the foreground window, as a click
+# on it would make it under a manager; otherwise keys can land on no
+# window at all once another program has taken the foreground.
+X11_DRIVER_KEY = "HKCU\\Software\\Wine\\X11 Driver"
+NO_WINDOW_MANAGER_SETTINGS = (("Managed", "N"), ("UseTakeFocus", "N"))
+
 
 class HarnessError(AssertionError):
     """Something the test waited for did not happen (a failure, not an error

@@ -13,6 +13,11 @@ when this machine cannot run that kind of program.
 DIR is by default the template the tests of that kind copy
 (KEST_WINE_TEMPLATE, see kestwine.Paths).
 
+The prefix is set up for a screen without a window manager
+(kestwine.NO_WINDOW_MANAGER_SETTINGS): Wine places and focuses its windows
+itself, and a window given the X focus becomes the foreground window, so
+no hidden dialog or closed box waits for a manager that never answers.
+
 Programs the installer expects from Windows itself go into C:\\windows of
 the template here:
   --grpconv FILE   the program-group converter (copied as grpconv.exe; by
@@ -43,6 +48,10 @@ def boot_prefix(prefix, home, grpconv, timeout, paths=kestwine.PATHS):
                    WINEDLLOVERRIDES=kestwine.WINE_DLL_OVERRIDES, DISPLAY=display, HOME=home)
         subprocess.run([paths.loader, "wineboot", "-i"], env=env, check=True, timeout=timeout,
                        stdin=subprocess.DEVNULL)
+        for name, value in kestwine.NO_WINDOW_MANAGER_SETTINGS:
+            subprocess.run([paths.loader, "reg", "add", kestwine.X11_DRIVER_KEY, "/v", name,
+                            "/t", "REG_SZ", "/d", value, "/f"], env=env, check=True,
+                           timeout=timeout, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=timeout)
     finally:
         if env is not None:
