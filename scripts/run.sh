@@ -66,6 +66,26 @@ if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
 fi
 cp "$root/build/$kind/grpconv.exe" "$WINEPREFIX/drive_c/windows/"
 
+# The private Xvfb has no window manager: there Wine is told to place and
+# focus its windows itself, so that closing a dialog or a box does not wait
+# about a second for a manager's answer (as the test prefixes are set up).
+# On your own display the manager is yours: Wine's defaults are put back
+# when an earlier headless run left these settings in the prefix.
+no_manager_settings() {
+  local reg_file
+  reg_file=$(mktemp --suffix=.reg)
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"=%s\n"UseTakeFocus"=%s\n' \
+    "$1" "$1" > "$reg_file"
+  "$loader" regedit /S "$(winepath_of "$reg_file")" >/dev/null 2>&1 || true
+  rm -f "$reg_file"
+}
+winepath_of() { echo "Z:${1//\//\\}"; }
+if [ -n "$xvfb_pid" ]; then
+  no_manager_settings '"N"'
+elif grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  no_manager_settings '-'
+fi
+
 if [ -z "$xvfb_pid" ]; then
   echo "run: starting the installer on $DISPLAY"
   "$loader" "$installer"
