@@ -48,7 +48,10 @@ void SetStatusText(const char *format, ...) KEST_PRINTF_LIKE(1, 2);
 // total (the full 32-bit count), and the given step.
 void StartProgress(uint32_t total, uint32_t step);
 
-// Advances the progress bar by one step.
+// Advances the progress bar by one step. The bar on the screen may take
+// several steps at once (it is redrawn only where a person would see the
+// change), but after the step that reaches or passes the end of the range
+// it holds the position that one step at a time gives.
 void StepProgress(void);
 
 // Joins name onto the folder text in path: one backslash goes between them
