@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "shell/support.h"
+#include "support/support.h"
 
 // Offsets inside the header body (the H bytes after the sum byte).
 enum {

@@ -6,10 +6,10 @@
 #include "archive/archive_state.h"
 #include "archive/crc16.h"
 #include "archive/lh5_decoder.h"
-#include "shell/program_constants.h"
-#include "shell/support.h"
-#include "shell/text_format.h"
-#include "system/settings.h"
+#include "support/program_constants.h"
+#include "support/settings.h"
+#include "support/support.h"
+#include "support/text_format.h"
 
 const uint8_t *ArchiveCursor;
 uint32_t PackedRemaining;

@@ -1,7 +1,7 @@
 // The extraction driver: walks the members of an LHA archive held in memory
 // and writes each one under InstallFolder, checking its CRC-16 and driving
 // the progress bar. Messages, the status text, log lines and progress go
-// through shell/support.h.
+// through support/support.h.
 #pragma once
 
 #include <stdint.h>

@@ -4,7 +4,7 @@
 
 #include "archive/archive_state.h"
 #include "archive/lh5_bits.h"
-#include "shell/support.h"
+#include "support/support.h"
 
 uint16_t BlockRemaining;
 uint8_t CharLengths[NumCharCodes];

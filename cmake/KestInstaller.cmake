@@ -5,7 +5,7 @@ function(kest_add_installer target archive_dir)
   set(resources ${CMAKE_SOURCE_DIR}/resources)
   set(script ${resources}/kestsetup.rc)
   set(inputs
-    resource_ids.h kestsetup.ico music.wav front.bmp back.bmp remove.bmp
+    resource_ids.h kest_version.h kestsetup.ico music.wav front.bmp back.bmp remove.bmp
     removehl.bmp palette.bin kestsetup.manifest)
   list(TRANSFORM inputs PREPEND ${resources}/)
 
@@ -15,12 +15,13 @@ function(kest_add_installer target archive_dir)
     ${CMAKE_SOURCE_DIR}/shell/splash_paint.cpp
     ${script})
   target_link_libraries(${target} PRIVATE
-    kest_support_win32 kest_support_common kest_settings_fields kest_settings_win32 kest_system_win32
-    kest_archive kest_install_win32 kest_install_rules
+    kest_shell_rules kest_install_win32 kest_install_rules kest_system_win32 kest_settings_win32
+    kest_archive kest_game_data_win32
+    kest_support_win32 kest_support_common kest_settings_fields
     shell32 ole32 gdi32 user32 advapi32)
   # Only libraries on the system's known-DLL list are imported at load time;
   # winmm, version and comctl32 are loaded from the system directory at run
-  # time (shell/system_libraries.h), so none can be taken from beside the
+  # time (support/system_libraries.h), so none can be taken from beside the
   # installer.
   kest_win32_gui(${target})
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -11,9 +11,9 @@
 #include "archive/archive_header.h"
 #include "archive/archive_reader.h"
 #include "archive/archive_state.h"
-#include "shell/program_constants.h"
-#include "tests/support/capture_support.h"
 #include "archive/lh5_decoder.h"
+#include "support/program_constants.h"
+#include "tests/support/capture_support.h"
 
 // Decoding is cheap but not free: an archive whose members claim more than
 // this many bytes in all is only walked, not decoded, so that runs stay

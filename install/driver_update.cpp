@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include "install/driver_version.h"
-#include "shell/program_constants.h"
-#include "shell/support.h"
-#include "shell/system_libraries.h"
-#include "shell/text_format.h"
-#include "system/settings.h"
+#include "support/program_constants.h"
+#include "support/settings.h"
+#include "support/support.h"
+#include "support/system_libraries.h"
+#include "support/text_format.h"
 
 static const char DriverFileName[] = "MGLDIB.DRV";
 

@@ -3,14 +3,14 @@
 #include <shlobj.h>
 #include <stdarg.h>
 
+#include "archive/game_data.h"
 #include "install/folder_entry.h"
-#include "install/game_data.h"
 #include "resources/resource_ids.h"
-#include "shell/program_constants.h"
-#include "shell/support.h"
-#include "shell/text_format.h"
-#include "shell/window_support.h"
-#include "system/settings.h"
+#include "support/program_constants.h"
+#include "support/settings.h"
+#include "support/support.h"
+#include "support/text_format.h"
+#include "support/window_support.h"
 
 enum {
     FolderFieldLimit = 260,

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "shell/program_constants.h"
-#include "shell/support.h"
-#include "shell/text_format.h"
-#include "system/settings.h"
+#include "support/program_constants.h"
+#include "support/settings.h"
+#include "support/support.h"
+#include "support/text_format.h"
 
 void LaunchGame(void)
 {

@@ -6,15 +6,14 @@
 
 #include "archive/archive_header.h"
 #include "archive/archive_reader.h"
+#include "archive/game_data.h"
 #include "install/driver_update.h"
 #include "install/folder_dialog.h"
-#include "install/game_data.h"
-#include "shell/program_constants.h"
-#include "shell/shell_state.h"
-#include "shell/support.h"
-#include "shell/text_format.h"
-#include "system/program_group.h"
-#include "system/settings.h"
+#include "support/program_constants.h"
+#include "support/program_state.h"
+#include "support/settings.h"
+#include "support/support.h"
+#include "support/text_format.h"
 
 enum { WriteProbeAttempts = 16 };
 
@@ -198,16 +197,5 @@ int InstallDemo(void)
     // message, and the files written stay.
     if (!UnpackGameData())
         return 0;
-    if (!UpdateDisplayDriver())
-        return 0;
-    CreateProgramGroup();
-    // Without its record the demo would count as not installed, with no
-    // Un-Install for its files: not a completed install.
-    if (!SaveSettings()) {
-        MessageBoxFormat("The game's files are in place, but the installation could not be\n"
-                         "recorded in the registry. The install is not complete.");
-        SetupLog("unable to record the installation in the registry");
-        return 0;
-    }
-    return 1;
+    return UpdateDisplayDriver();
 }

@@ -5,10 +5,10 @@
 
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
 #include "shell/splash_paint.h"
-#include "shell/system_libraries.h"
-#include "system/settings.h"
+#include "support/program_state.h"
+#include "support/system_libraries.h"
+#include "system/settings_store.h"
 
 // Together these identify a running copy of the installer.
 static const char SetupClassName[] = "BrevaldSetup";

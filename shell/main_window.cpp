@@ -5,9 +5,10 @@
 #include "install/game_launch.h"
 #include "install/install_sequence.h"
 #include "shell/hot_spots.h"
-#include "shell/shell_state.h"
 #include "shell/splash_paint.h"
-#include "shell/support.h"
+#include "support/program_state.h"
+#include "support/support.h"
+#include "system/install_record.h"
 #include "system/options_dialog.h"
 #include "system/removal.h"
 
@@ -89,11 +90,11 @@ static LRESULT OnMouseMove(HWND window, LPARAM position)
     return 0;
 }
 
-// Install, and on success switch the window to the installed state before
-// the completion message is shown.
+// Install and record the installation, and on success switch the window to
+// the installed state before the completion message is shown.
 static void RunInstallCommand(void)
 {
-    if (!InstallDemo())
+    if (!InstallDemo() || !RecordInstallation())
         return;
     EnableInstalledSpots(1);
     NotInstalled = 0;

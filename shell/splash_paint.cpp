@@ -3,8 +3,8 @@
 #include <string.h>
 
 #include "shell/hot_spots.h"
-#include "shell/shell_state.h"
-#include "shell/support.h"
+#include "support/program_state.h"
+#include "support/support.h"
 
 enum {
     FrontPicture,            // the whole splash, captions in red

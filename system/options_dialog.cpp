@@ -5,10 +5,10 @@
 #include <commctrl.h>
 
 #include "resources/resource_ids.h"
-#include "shell/shell_state.h"
-#include "shell/support.h"
-#include "shell/window_support.h"
-#include "system/settings.h"
+#include "support/program_state.h"
+#include "support/support.h"
+#include "support/window_support.h"
+#include "system/settings_store.h"
 
 enum { SwitchBoxCount = 3 };
 

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <string.h>
 
-#include "shell/program_constants.h"
-#include "shell/support.h"
-#include "shell/text_format.h"
-#include "system/settings.h"
+#include "support/program_constants.h"
+#include "support/settings.h"
+#include "support/support.h"
+#include "support/text_format.h"
 
 static const char GroupName[] = "Brevald";
 static const char GroupFileName[] = "SETUP.INI";

@@ -7,13 +7,13 @@
 #include <string.h>
 
 #include "archive/archive_header.h"
-#include "install/game_data.h"
-#include "shell/program_constants.h"
-#include "shell/shell_state.h"
-#include "shell/support.h"
-#include "shell/text_format.h"
+#include "archive/game_data.h"
+#include "support/program_constants.h"
+#include "support/program_state.h"
+#include "support/support.h"
+#include "support/text_format.h"
 #include "system/program_group.h"
-#include "system/settings.h"
+#include "system/settings_store.h"
 
 // Whether name is one of the count names, compared without regard to case
 // as Windows compares file names.

@@ -5,8 +5,10 @@
 #include <windows.h>
 #include <string.h>
 
-#include "shell/text_format.h"
-#include "system/settings.h"
+#include "support/text_format.h"
+#include "system/settings_store.h"
+
+const char PathValueName[] = "VRKNPath";
 
 static const char SettingsKeyPath[] = "SOFTWARE\\Brevald\\Settings";
 static const char SettingsKeyClass[] = ".dat";

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "game/folder_check/pe_file_version.h"
+#include "support/program_constants.h"
 #include "tools/host/whole_file.h"
-#include "shell/program_constants.h"
 #include "tools/lzhpack/member_name.h"
 
 namespace {

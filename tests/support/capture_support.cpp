@@ -1,7 +1,7 @@
 #include "tests/support/capture_support.h"
 
-#include "shell/support.h"
-#include "shell/support_platform.h"
+#include "support/support.h"
+#include "support/support_platform.h"
 
 std::vector<std::string> SupportEvents;
 int SupportCapturing = 1;

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "system/settings.h"
+#include "system/settings_store.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/support.h"
+#include "support/support.h"
 #include "tools/host/whole_file.h"
 
 namespace {

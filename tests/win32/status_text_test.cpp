@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/shell_state.h"
-#include "shell/support.h"
+#include "support/program_state.h"
+#include "support/support.h"
 
 namespace {
 

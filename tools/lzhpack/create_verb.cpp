@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "shell/support_console.h"
+#include "support/support_console.h"
 #include "tools/lzhpack/lh5_encoder.h"
 #include "tools/lzhpack/lzhpack_verbs.h"
 #include "tools/lzhpack/member_crc.h"

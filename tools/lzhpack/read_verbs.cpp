@@ -15,10 +15,10 @@
 
 #include "archive/archive_header.h"
 #include "archive/archive_reader.h"
-#include "shell/program_constants.h"
-#include "shell/support_console.h"
-#include "shell/text_format.h"
-#include "system/settings.h"
+#include "support/program_constants.h"
+#include "support/settings.h"
+#include "support/support_console.h"
+#include "support/text_format.h"
 #include "tools/lzhpack/lzhpack_verbs.h"
 
 enum { ExitSound = 0, ExitFaulty = 1, ExitUsage = 2 };

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "archive/archive_reader.h"
+#include "support/settings.h"
 #include "tests/support/capture_support.h"
-#include "system/settings.h"
 
 void ArchiveFixture::SetUp()
 {

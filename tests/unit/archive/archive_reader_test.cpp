@@ -10,9 +10,9 @@
 #include "archive/archive_reader.h"
 #include "archive/archive_state.h"
 #include "archive/crc16.h"
-#include "system/settings.h"
-#include "tests/unit/archive/archive_fixture.h"
+#include "support/settings.h"
 #include "tests/support/capture_support.h"
+#include "tests/unit/archive/archive_fixture.h"
 #include "tests/unit/archive/lh5_stream_builder.h"
 
 using Strings = std::vector<std::string>;

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "shell/support.h"
-#include "shell/text_format.h"
+#include "support/support.h"
+#include "support/text_format.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/text_format.h"
+#include "support/text_format.h"
 
 #include <stdio.h>
 #include <string.h>

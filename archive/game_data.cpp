@@ -1,10 +1,10 @@
-#include "install/game_data.h"
+#include "archive/game_data.h"
 
 #include <windows.h>
 #include <string.h>
 
 #include "archive/archive_header.h"
-#include "shell/shell_state.h"
+#include "support/program_state.h"
 
 const uint8_t *LockGameData(uint32_t *size)
 {

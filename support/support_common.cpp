@@ -1,5 +1,5 @@
 // The platform-free support services, shared by both trees.
-#include "shell/support.h"
+#include "support/support.h"
 
 #include <string.h>
 

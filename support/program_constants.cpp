@@ -1,4 +1,4 @@
-#include "shell/program_constants.h"
+#include "support/program_constants.h"
 
 const char GameExeName[] = "kestdemo.exe";
 const char GameDisplayName[] = "Rarivur Ivad Oraz";

@@ -1,7 +1,7 @@
-#include "shell/system_libraries.h"
+#include "support/system_libraries.h"
 
-#include "shell/program_constants.h"
-#include "shell/support.h"
+#include "support/program_constants.h"
+#include "support/support.h"
 
 typedef BOOL(WINAPI *SetDefaultDllDirectoriesFunction)(DWORD);
 typedef BOOL(WINAPI *SndPlaySoundFunction)(LPCSTR, UINT);

@@ -2,9 +2,9 @@
 // status texts to standard output, the progress bar nowhere. Both texts may
 // carry names read from an archive, so they reach the terminal with every
 // byte outside printable ASCII shown as '?'; the log keeps them as they are.
-#include "shell/support.h"
-#include "shell/support_console.h"
-#include "shell/support_platform.h"
+#include "support/support.h"
+#include "support/support_console.h"
+#include "support/support_platform.h"
 
 #include <stdio.h>
 

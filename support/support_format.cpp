@@ -1,12 +1,12 @@
 // The formatted support services, shared by every implementation of the
 // platform beneath them (support_platform.h): each text is formatted into
 // its fixed buffer, cut where it does not fit, and handed on complete.
-#include "shell/support.h"
+#include "support/support.h"
 
 #include <stdarg.h>
 
-#include "shell/support_platform.h"
-#include "shell/text_format.h"
+#include "support/support_platform.h"
+#include "support/text_format.h"
 
 void SetupLog(const char *format, ...)
 {

@@ -3,10 +3,10 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "shell/shell_state.h"
-#include "shell/support.h"
-#include "shell/support_platform.h"
-#include "shell/window_support.h"
+#include "support/program_state.h"
+#include "support/support.h"
+#include "support/support_platform.h"
+#include "support/window_support.h"
 
 // The setup log always lies at the root of drive C:, whatever the install
 // folder, so that support can find it.

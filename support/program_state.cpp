@@ -1,4 +1,4 @@
-#include "shell/shell_state.h"
+#include "support/program_state.h"
 
 HINSTANCE AppInstance;
 HWND MainWindow;

@@ -1,4 +1,4 @@
-#include "system/settings.h"
+#include "support/settings.h"
 
 char InstallFolder[PathBufferSize];
 char ProposedFolder[PathBufferSize] = "C:\\Program Files\\Brevald\\KestDemo";
@@ -8,4 +8,3 @@ uint32_t DirectX = 1;
 uint32_t WinDirect = 1;
 uint32_t Debug = 0;
 
-const char PathValueName[] = "VRKNPath";
