@@ -187,7 +187,8 @@ def start_setup(session, exe=None):
     returns (program, X window id)."""
     exe = exe or session.paths.installer
     program = session.start(exe)
-    window = session.x_window(shellview.WINDOW_TITLE)
+    # A first start in a fresh prefix can be slow on a loaded machine.
+    window = session.x_window(shellview.WINDOW_TITLE, timeout=45, program=program)
     pictures = splash_pictures(exe)
     session.wait_for_picture(pictures.window(), shellview.ORIGIN_X, shellview.ORIGIN_Y,
                              timeout=20)

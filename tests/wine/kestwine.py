@@ -563,8 +563,8 @@ class WineSession:
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 subprocess.run(["wineserver", "-w"], env=self.env, timeout=15,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            except (OSError, subprocess.TimeoutExpired):
-                pass
+            except (OSError, subprocess.TimeoutExpired) as error:
+                print("kestwine: the wineserver of %s may outlive it: %s" % (self.name, error))
         for program in self.programs:
             _kill_group(program.process)
         self.programs = []
@@ -714,12 +714,17 @@ class WineSession:
                               "^%s$" % re.escape(title)], timeout=20)
         return [int(line) for line in completed.stdout.split()]
 
-    def x_window(self, title, timeout=20):
-        """The X id of the one visible window with exactly this title."""
+    def x_window(self, title, timeout=20, program=None):
+        """The X id of the one visible window with exactly this title. With
+        program (a WineProgram), fails at once, saying how it ended, when
+        that program ends before the window shows."""
         def single():
             found = self.x_windows(title)
             if len(found) > 1:
                 raise HarnessError("%d windows titled %r" % (len(found), title))
+            if not found and program is not None and not program.running():
+                raise HarnessError("%s ended with %d before a window titled %r showed" %
+                                   (program.name, program.process.returncode, title))
             return found[0] if found else None
         return wait_until(single, timeout, interval=0.1, what="an X window titled %r" % title)
 
@@ -850,6 +855,11 @@ class WineSession:
             if log is not None:
                 with open(os.path.join(folder, "BREVALD_SETUP.LOG"), "wb") as f:
                     f.write(log)
+            with open(os.path.join(folder, "programs.txt"), "w") as f:
+                for program in self.programs:
+                    status = program.process.poll()
+                    f.write("%s: %s\n" % (program.name, "running" if status is None
+                                           else "ended with %d" % status))
             print("kestwine: diagnostics of %s in %s" % (self.name, folder))
         except Exception as error:
             print("kestwine: could not save diagnostics: %s" % error)
