@@ -50,7 +50,9 @@ if [ -z "${DISPLAY:-}" ]; then
   # A free display number for a private X server.
   n=90
   while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: no server reset when a short-lived client (xdotool, import)
+  # leaves while Wine is connecting.
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$n"
   # No sound hardware either: the tune plays into a null device.

@@ -218,10 +218,14 @@ class XServer:
 
     def _try(self, number, timeout):
         log = open(self.log_path, "ab") if self.log_path else subprocess.DEVNULL
+        # -noreset: by default the server resets whenever its last client
+        # leaves, and every xdotool call is a client that comes and goes; a
+        # Wine process that connects during such a reset finds no display,
+        # and then the installer's window cannot be made (it ends with 0).
         try:
             self.process = subprocess.Popen(
                 ["Xvfb", ":%d" % number, "-screen", "0",
-                 "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT), "-nolisten", "tcp"],
+                 "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT), "-nolisten", "tcp", "-noreset"],
                 stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
         finally:
             if log is not subprocess.DEVNULL:
