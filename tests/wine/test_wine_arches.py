@@ -21,10 +21,18 @@ PROBE = os.path.join(HERE, "..", "..", "scripts", "wine-arches.sh")
 UNIT_TEST = "tests/win32/status_text_test.exe"
 
 
+def probe_environment(**extra):
+    """This environment without a forced choice of kinds (a suite run with
+    KEST_WINE_ARCHES set still tests what the probe decides alone), plus extra."""
+    env = {name: value for name, value in os.environ.items() if name != "KEST_WINE_ARCHES"}
+    env.update(extra)
+    return env
+
+
 def kind_environment(kind, **extra):
     """The environment CTest gives a test of this kind, plus extra."""
     paths = kestwine.PATHS
-    env = dict(os.environ, KEST_WINE_ARCH=kind,
+    env = probe_environment(KEST_WINE_ARCH=kind,
                KEST_WINDOWS_DIR=os.path.join(os.path.dirname(paths.native), kind),
                KEST_WINE_TEMPLATE=os.path.join(paths.native, "wine-template-" + kind))
     env.update(extra)
@@ -51,7 +59,7 @@ class WineArchesTest(unittest.TestCase):
         os.chmod(self.broken_loader, stat.S_IRWXU)
 
     def test_unusable_32_bit_loader_skips_the_32_bit_set_and_runs_the_64_bit_one(self):
-        env = dict(os.environ, KEST_WINE32_LOADER=self.broken_loader)
+        env = probe_environment(KEST_WINE32_LOADER=self.broken_loader)
         status, output = run(["bash", PROBE], env, 60)
         self.assertEqual(status, 0, output)
         self.assertIn("win32 skipped: this machine runs no 32-bit code", output)
