@@ -21,7 +21,12 @@
 #                               separated by commas or spaces)
 #   KEST_WINE32_LOADER=PATH     another 32-bit loader (likewise
 #   KEST_WINE64_LOADER=PATH     KEST_WINE64_LOADER), e.g. one that fails
+#   KEST_WINE32_NOTE=FILE       where scripts/setup.sh left the reason the
+#                               32-bit Wine could not be installed (default
+#                               build/wine32-not-installed.txt)
 set -u
+here=$(cd "$(dirname "$0")" && pwd)
+wine32_note=${KEST_WINE32_NOTE:-$here/../build/wine32-not-installed.txt}
 
 loader_of() {
   case $1 in
@@ -42,6 +47,10 @@ probe() {
   fi
   loader=$(loader_of "$kind")
   if [ ! -e "$loader" ]; then
+    if [ "$kind" = win32 ] && [ -s "$wine32_note" ]; then
+      echo "$kind skipped: 32-bit Wine is not installed: $(head -n 1 "$wine32_note")"
+      return 1
+    fi
     echo "$kind skipped: no Wine loader at $loader (package wine32 or wine64 missing)"
     return 1
   fi
