@@ -103,6 +103,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
         DispatchMessageA(&message);
     }
 
-    SystemPlaySound(NULL, 0);  // silence a tune that is still playing
+    // The window goes at once; the process ends once the tune is silent.
+    ShowWindow(MainWindow, SW_HIDE);
+    SystemStopSound();
     return (int)message.wParam;
 }

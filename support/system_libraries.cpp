@@ -1,5 +1,7 @@
 #include "support/system_libraries.h"
 
+#include <tlhelp32.h>
+
 #include "support/program_constants.h"
 #include "support/support.h"
 
@@ -9,6 +11,17 @@ typedef void(WINAPI *InitCommonControlsFunction)(void);
 typedef DWORD(WINAPI *GetFileVersionInfoSizeFunction)(LPCSTR, LPDWORD);
 typedef BOOL(WINAPI *GetFileVersionInfoFunction)(LPCSTR, DWORD, DWORD, LPVOID);
 typedef BOOL(WINAPI *VerQueryValueFunction)(LPCVOID, LPCSTR, LPVOID *, PUINT);
+typedef HANDLE(WINAPI *CreateSnapshotFunction)(DWORD, DWORD);
+typedef BOOL(WINAPI *ThreadWalkFunction)(HANDLE, LPTHREADENTRY32);
+typedef HANDLE(WINAPI *OpenThreadFunction)(DWORD, BOOL, DWORD);
+
+enum {
+    // The threads watched at exit: as many as one wait can take.
+    WatchedThreadLimit = MAXIMUM_WAIT_OBJECTS,
+    // No thread ended for this long: the ending ones are done.
+    ThreadsQuietMilliseconds = 150,
+    ThreadsWaitLimitMilliseconds = 1000
+};
 
 // Each entry point, or NULL when its library or the function is missing.
 static SndPlaySoundFunction SndPlaySoundEntry;
@@ -115,4 +128,65 @@ BOOL SystemVerQueryValue(const void *record, const char *subBlock, void **value,
     if (VerQueryValueEntry == NULL)
         return FALSE;
     return VerQueryValueEntry(record, subBlock, value, length);
+}
+
+// Opens the other threads of this process for waiting, at most limit of
+// them; returns how many handles were stored. 0 where the system cannot
+// list or open threads (before Windows 2000 and ME).
+static DWORD OpenOtherThreads(HANDLE *threads, DWORD limit)
+{
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    CreateSnapshotFunction createSnapshot =
+        (CreateSnapshotFunction)FindFunction(kernel32, "CreateToolhelp32Snapshot");
+    ThreadWalkFunction firstThread = (ThreadWalkFunction)FindFunction(kernel32, "Thread32First");
+    ThreadWalkFunction nextThread = (ThreadWalkFunction)FindFunction(kernel32, "Thread32Next");
+    OpenThreadFunction openThread = (OpenThreadFunction)FindFunction(kernel32, "OpenThread");
+    if (createSnapshot == NULL || firstThread == NULL || nextThread == NULL || openThread == NULL)
+        return 0;
+
+    HANDLE snapshot = createSnapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD process = GetCurrentProcessId();
+    DWORD self = GetCurrentThreadId();
+    DWORD count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = firstThread(snapshot, &entry); more && count < limit;
+         more = nextThread(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != process || entry.th32ThreadID == self)
+            continue;
+        HANDLE thread = openThread(SYNCHRONIZE, FALSE, entry.th32ThreadID);
+        if (thread != NULL)
+            threads[count++] = thread;
+        entry.dwSize = sizeof entry;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+void SystemStopSound(void)
+{
+    SystemPlaySound(NULL, 0);
+
+    HANDLE threads[WatchedThreadLimit];
+    DWORD count = OpenOtherThreads(threads, WatchedThreadLimit);
+    DWORD started = GetTickCount();
+    while (count > 0) {
+        DWORD waited = GetTickCount() - started;
+        if (waited >= ThreadsWaitLimitMilliseconds)
+            break;
+        DWORD quiet = ThreadsQuietMilliseconds;
+        if (quiet > ThreadsWaitLimitMilliseconds - waited)
+            quiet = ThreadsWaitLimitMilliseconds - waited;
+        DWORD result = WaitForMultipleObjects(count, threads, FALSE, quiet);
+        if (result >= WAIT_OBJECT_0 + count)
+            break;  // none ended for a while (or the wait failed)
+        // That one has ended: watch the rest.
+        DWORD ended = result - WAIT_OBJECT_0;
+        CloseHandle(threads[ended]);
+        threads[ended] = threads[--count];
+    }
+    for (DWORD i = 0; i < count; i++)
+        CloseHandle(threads[i]);
 }

@@ -22,6 +22,15 @@ void LoadSystemLibraries(void);
 // sndPlaySoundA of winmm.
 BOOL SystemPlaySound(const char *sound, UINT flags);
 
+// Silences a tune that is still playing, then waits while other threads of
+// this process are ending (the sound's own end once it stops), until none
+// has ended for a short while or a second has passed. A process that ends
+// while one of its threads is half way through ending can be torn down
+// with it (seen under Wine as a segmentation fault at exit), so call this
+// last, before the process ends. Where the system cannot list or open
+// threads, it only silences the tune.
+void SystemStopSound(void);
+
 // InitCommonControls of comctl32 (the version the manifest asks for).
 void SystemInitCommonControls(void);
 
