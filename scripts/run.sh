@@ -47,18 +47,27 @@ cleanup() {
 }
 
 if [ -z "${DISPLAY:-}" ]; then
-  # A free display number for a private X server.
-  n=90
-  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  # -noreset: no server reset when a short-lived client (xdotool, import)
-  # leaves while Wine is connecting.
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  # A private X server on a display number it picks itself (-displayfd:
+  # it writes the number once it takes clients). -noreset: no server reset
+  # when a short-lived client (xdotool, import) leaves while Wine connects.
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$display_file" \
+    >/dev/null 2>&1 &
   xvfb_pid=$!
+  trap cleanup EXIT
+  for _ in $(seq 100); do
+    [ -n "$(tr -d '[:space:]' < "$display_file")" ] && break
+    sleep 0.1
+  done
+  n=$(tr -d '[:space:]' < "$display_file")
+  rm -f "$display_file"
+  if [ -z "$n" ]; then
+    echo "run: Xvfb did not start" >&2
+    exit 1
+  fi
   export DISPLAY=":$n"
   # No sound hardware either: the tune plays into a null device.
   export ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:$root/scripts/alsa-null.conf"
-  trap cleanup EXIT
-  sleep 1
 fi
 
 if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then

@@ -340,16 +340,20 @@ def install_through_ui(session, folder=None, by="keyboard", program=None, window
     return InstallRun(program, window, folder, seconds)
 
 
-def messages_until_quiet(session, quiet=4.0, limit=40):
+def messages_until(session, last_text, timeout=INSTALL_TIMEOUT, limit=40):
     """Reads the installer's message boxes one after the other, pressing OK
-    on each, until none comes for quiet seconds; returns their texts."""
+    on each, up to and with the one that shows last_text; returns their
+    texts. Each box may take up to timeout seconds to come."""
     texts = []
     while len(texts) < limit:
-        box = next_message(session, quiet)
+        box = next_message(session, timeout)
         if box is None:
-            return texts
+            raise kestwine.HarnessError("no message within %d s after %r" %
+                                        (timeout, texts[-3:]))
         texts.append(box.text)
         session.message_box(press="OK")
+        if box.text == last_text:
+            return texts
     raise kestwine.HarnessError("more than %d message boxes: %r" % (limit, texts[-5:]))
 
 

@@ -14,8 +14,8 @@ Every wait has a timeout. See README.md in this folder for the whole picture.
 """
 
 import os
-import random
 import re
+import select
 import shutil
 import signal
 import struct
@@ -31,10 +31,6 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # Screen of every session: the installer centres its window on it.
 SCREEN_WIDTH = 1024
 SCREEN_HEIGHT = 768
-
-# Display numbers this harness may take; others use lower ones.
-FIRST_DISPLAY = 100
-LAST_DISPLAY = 199
 
 # Wine's own defaults that tests must not meet: no offers to install Mono
 # or Gecko, no desktop menu entries written into the host's home.
@@ -193,63 +189,53 @@ def _kill_group(process, grace=3.0):
 
 
 class XServer:
-    """A private Xvfb on a free display number in FIRST_DISPLAY..LAST_DISPLAY.
-
-    A number is free when /tmp/.X<n>-lock is absent; two harnesses that pick
-    the same number at once are told apart by the lock file's pid, and the
-    loser tries the next number."""
+    """A private Xvfb on a display number the server picks itself
+    (-displayfd): it takes the first number whose lock it can make, so two
+    harnesses starting at once never race for one."""
 
     def __init__(self, log_path=None):
         self.display = None
         self.process = None
         self.log_path = log_path
 
-    def start(self, timeout=10.0):
-        numbers = list(range(FIRST_DISPLAY, LAST_DISPLAY + 1))
-        first = random.randrange(len(numbers))
-        numbers = numbers[first:] + numbers[:first]
-        for number in numbers:
-            if os.path.exists("/tmp/.X%d-lock" % number):
-                continue
-            if self._try(number, timeout):
-                self.display = ":%d" % number
-                return self.display
-        raise HarnessError("no free X display in :%d..:%d" % (FIRST_DISPLAY, LAST_DISPLAY))
-
-    def _try(self, number, timeout):
+    def start(self, timeout=20.0):
         log = open(self.log_path, "ab") if self.log_path else subprocess.DEVNULL
+        reader, writer = os.pipe()
         # -noreset: by default the server resets whenever its last client
         # leaves, and every xdotool call is a client that comes and goes; a
         # Wine process that connects during such a reset finds no display,
         # and then the installer's window cannot be made (it ends with 0).
         try:
             self.process = subprocess.Popen(
-                ["Xvfb", ":%d" % number, "-screen", "0",
+                ["Xvfb", "-displayfd", str(writer), "-screen", "0",
                  "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT), "-nolisten", "tcp", "-noreset"],
-                stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
+                stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(writer,),
+                start_new_session=True)
         finally:
+            os.close(writer)
             if log is not subprocess.DEVNULL:
                 log.close()
-        socket = "/tmp/.X11-unix/X%d" % number
+        # The server writes its number, then a newline, once it accepts
+        # clients; the pipe ends without one when it fails to start.
+        answer = b""
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if self.process.poll() is not None:
-                self.process = None
-                return False  # another server took the number first
-            if os.path.exists(socket) and self._lock_pid(number) == self.process.pid:
-                return True
-            time.sleep(0.05)
-        _kill_group(self.process)
-        self.process = None
-        return False
-
-    @staticmethod
-    def _lock_pid(number):
         try:
-            with open("/tmp/.X%d-lock" % number) as lock:
-                return int(lock.read().strip() or 0)
-        except (OSError, ValueError):
-            return 0
+            while not answer.endswith(b"\n"):
+                remaining = deadline - time.monotonic()
+                if remaining <= 0 or not select.select([reader], [], [], remaining)[0]:
+                    break
+                chunk = os.read(reader, 16)
+                if not chunk:
+                    break
+                answer += chunk
+        finally:
+            os.close(reader)
+        if not answer.strip().isdigit():
+            self.stop()
+            raise HarnessError("Xvfb did not start a display within %.0f s (see %s)" %
+                               (timeout, self.log_path))
+        self.display = ":%d" % int(answer)
+        return self.display
 
     def stop(self):
         _kill_group(self.process)
@@ -742,7 +728,8 @@ class WineSession:
     def key(self, window, *keys):
         """Gives the window the keyboard focus and presses the keys (xdotool
         key names: Right, Return, Escape, F12, ...), one after the other."""
-        self.run(["xdotool", "windowfocus", str(window)], timeout=20, check=True)
+        # --sync: the keys go out only once the window has the focus.
+        self.run(["xdotool", "windowfocus", "--sync", str(window)], timeout=20, check=True)
         for name in keys:
             self.run(["xdotool", "key", name], timeout=20, check=True)
 
@@ -765,14 +752,20 @@ class WineSession:
 
     def wait_for_picture(self, expected, x, y, timeout=10):
         """Waits until the screen shows expected with its top-left corner at
-        (x, y), pixel for pixel. On timeout saves the screen, the expected
-        picture and the region seen to the output folder and fails."""
+        (x, y), pixel for pixel; expected may also be a list of pictures of
+        one size, any of which will do (its index is returned). On timeout
+        saves the screen, the (first) expected picture and the region seen
+        to the output folder and fails."""
+        candidates = list(expected) if isinstance(expected, (list, tuple)) else [expected]
+        expected = candidates[0]
         deadline = time.monotonic() + timeout
         while True:
             seen = self.screenshot().crop(x, y, expected.width, expected.height)
+            for index, candidate in enumerate(candidates):
+                count, box = seen.difference(candidate)
+                if count == 0:
+                    return index
             count, box = seen.difference(expected)
-            if count == 0:
-                return
             if time.monotonic() >= deadline:
                 folder = self.save_diagnostics("picture")
                 expected.save_png(os.path.join(folder, "expected.png"))

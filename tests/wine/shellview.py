@@ -68,9 +68,12 @@ class SplashTestCase(kestwine.WineTestCase):
 
     def start_setup(self):
         """Starts the installer and waits for its window to be shown and
-        painted; returns (program, X window id)."""
+        painted (as not installed or as installed, with nothing lit), so
+        that it takes keys and the mouse; returns (program, X window id)."""
         program = self.session.start_installer()
-        window = self.session.x_window(WINDOW_TITLE)
+        window = self.session.x_window(WINDOW_TITLE, timeout=45, program=program)
+        self.session.wait_for_picture([self.pictures.window(), self.pictures.window(installed=True)],
+                                      ORIGIN_X, ORIGIN_Y, timeout=20)
         return program, window
 
     def expect_window(self, highlight=None, installed=False, timeout=10):

@@ -105,7 +105,8 @@ class DriverTests(kestwine.WineTestCase):
     def test_hold_window_takes_the_foreground(self):
         self.target("dialog")
         self.session.wait_window("Target Dialog")
-        self.assertEqual("Target Dialog", self.session.foreground().title)
+        kestwine.wait_until(lambda: self.session.foreground_title() == "Target Dialog", 10,
+                            what="the dialog in front")
 
         self.session.start(self.session.paths.driver, "hold", "Holder", "20000")
         self.session.wait_window("Holder")

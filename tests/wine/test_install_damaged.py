@@ -33,7 +33,8 @@ class DamagedArchiveTests(installview.InstallTestCase):
         self.assertEqual(0, controls[STATUS_LABEL_ID].visible)
         self.assertFalse(os.path.exists(self.host_folder(FOLDER)))
         self.session.message_box(press="OK")
-        texts = [first.text] + installview.messages_until_quiet(self.session)
+        texts = [first.text] + installview.messages_until(self.session,
+                                                          installview.DAMAGED_TEXT)
 
         self.assertIn("CRC error", texts)
         self.assertEqual(installview.DAMAGED_TEXT, texts[-1])

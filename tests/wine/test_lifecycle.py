@@ -97,7 +97,8 @@ class LifecycleTests(removeview.RemovalTestCase):
         self.session.x_window(OPTIONS_TITLE)
         self.assertEqual(1, self.directx_box().check)
         installview.click_control(self.session, self.directx_box())
-        self.assertEqual(0, self.directx_box().check)
+        kestwine.wait_until(lambda: self.directx_box().check == 0, 10,
+                            what="the DirectX box unchecked")
         self.session.key(self.session.x_window(OPTIONS_TITLE), "Return")
         self.session.wait_window_gone(OPTIONS_TITLE)
         self.assert_recorded(DEFAULT_FOLDER, DirectX=0)

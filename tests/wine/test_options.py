@@ -83,6 +83,20 @@ class OptionsTestCase(shellview.SplashTestCase):
         _, children = self.controls()
         return {name: children[box].check for box, name in BOX_VALUES.items()}
 
+    def expect_boxes(self, expected, timeout=10):
+        """Waits until the dialog shows the boxes so (after a click or a key,
+        which the dialog handles in its own time), then checks it."""
+        seen = {}
+
+        def shown():
+            seen.update(self.box_states())
+            return seen == expected
+        try:
+            kestwine.wait_until(shown, timeout, interval=0.2, what="the boxes %s" % expected)
+        except kestwine.HarnessError:
+            pass
+        self.assertEqual(expected, seen)
+
     def click_control(self, control_id):
         """Moves the pointer onto a control of the dialog and clicks it."""
         _, children = self.controls()
@@ -176,7 +190,7 @@ class DialogTests(OptionsTestCase):
         self.open_by_mouse()
 
         self.click_control(BOX_WINDIRECT)
-        self.assertEqual({"DirectSound": 1, "DirectX": 1, "WinDirect": 1}, self.box_states())
+        self.expect_boxes({"DirectSound": 1, "DirectX": 1, "WinDirect": 1})
         self.click_control(ID_OKAY)
         self.expect_closed()
 
@@ -211,8 +225,7 @@ class DialogTests(OptionsTestCase):
                 self.assertEqual(shown, self.box_states())
                 for box in BOX_VALUES:
                     self.click_control(box)
-                self.assertEqual({"DirectSound": 0, "DirectX": 1, "WinDirect": 0},
-                                 self.box_states())
+                self.expect_boxes({"DirectSound": 0, "DirectX": 1, "WinDirect": 0})
                 if closing == "Cancel":
                     self.click_control(ID_CANCEL)
                 else:
@@ -258,11 +271,11 @@ class KeyboardTests(OptionsTestCase):
         dialog = self.open_by_keys()
 
         self.session.key(dialog, "space")
-        self.assertEqual({"DirectSound": 0, "DirectX": 1, "WinDirect": 1}, self.box_states())
+        self.expect_boxes({"DirectSound": 0, "DirectX": 1, "WinDirect": 1})
         self.session.key(dialog, "Tab", "space")
-        self.assertEqual({"DirectSound": 0, "DirectX": 0, "WinDirect": 1}, self.box_states())
+        self.expect_boxes({"DirectSound": 0, "DirectX": 0, "WinDirect": 1})
         self.session.key(dialog, "Tab", "space")
-        self.assertEqual({"DirectSound": 0, "DirectX": 0, "WinDirect": 0}, self.box_states())
+        self.expect_boxes({"DirectSound": 0, "DirectX": 0, "WinDirect": 0})
         self.session.key(dialog, "Return")
         self.expect_closed()
 
@@ -289,7 +302,7 @@ class KeyboardTests(OptionsTestCase):
         # Five Tabs come round to the first box again.
         dialog = self.open_by_keys(again=True)
         self.session.key(dialog, "Tab", "Tab", "Tab", "Tab", "Tab", "space")
-        self.assertEqual({"DirectSound": 1, "DirectX": 1, "WinDirect": 1}, self.box_states())
+        self.expect_boxes({"DirectSound": 1, "DirectX": 1, "WinDirect": 1})
         self.session.key(dialog, "Escape")
         self.expect_closed()
         self.expect_stored()

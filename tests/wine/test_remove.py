@@ -69,7 +69,7 @@ class RemovalTests(removeview.RemovalTestCase):
         self.assert_question(question)
         self.answer(question, "No")
 
-        self.expect_no_message(question.window.hwnd)
+        self.expect_no_message()
         self.assertEqual(files_before, self.folder_listing(DEFAULT_FOLDER))
         self.assertEqual(installed_values, self.session.reg_values(SETTINGS_KEY))
         self.assertTrue(self.exists(SHORTCUT), "the shortcut went after No")
@@ -161,7 +161,7 @@ class RemovalTests(removeview.RemovalTestCase):
         question = self.start_removal()
         self.answer(question, "Yes")
 
-        self.expect_no_message(question.window.hwnd)
+        self.expect_no_message()
         self.assertEqual(installed_values, self.session.reg_values(SETTINGS_KEY))
         self.assertEqual(("REG_SZ", DEFAULT_FOLDER), installed_values["VRKNPath"])
         self.assertTrue(self.exists(SHORTCUT), "the shortcut went")
@@ -170,7 +170,7 @@ class RemovalTests(removeview.RemovalTestCase):
         # Asked again, it meets the same outcome.
         question = self.start_removal()
         self.answer(question, "Yes")
-        self.expect_no_message(question.window.hwnd)
+        self.expect_no_message()
         self.assertEqual(installed_values, self.session.reg_values(SETTINGS_KEY))
 
     def test_a_stored_folder_without_its_backslash_reaches_nothing_beside_it(self):

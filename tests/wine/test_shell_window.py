@@ -47,7 +47,7 @@ class SplashWindowTests(shellview.SplashTestCase):
         for key in ("Escape", "F12"):
             with self.subTest(key=key):
                 program, window = self.start_setup()
-                # Pressed as soon as the window shows: the tune has just begun.
+                # Pressed as soon as the splash is painted: the tune has just begun.
                 self.session.key(window, key)
                 self.assertEqual(0, program.wait(15))
                 self.assertEqual([], self.session.x_windows(WINDOW_TITLE))
