@@ -33,3 +33,31 @@ function(kest_add_installer target archive_dir)
     INCLUDE_DIRECTORIES "${resources};${archive_dir}"
     OBJECT_DEPENDS "${inputs};${archive_dir}/gamedata.lzh")
 endfunction()
+
+# Signing of the shipped installer with the publisher's certificate
+# (Authenticode, by osslsigncode): empty KEST_SIGN_CERT leaves it unsigned.
+set(KEST_SIGN_CERT "" CACHE FILEPATH
+    "Code-signing certificate: PEM (with KEST_SIGN_KEY) or PKCS#12 (.p12, .pfx); empty: unsigned")
+set(KEST_SIGN_KEY "" CACHE FILEPATH "PEM private key of the code-signing certificate")
+set(KEST_SIGN_PASSWORD_FILE "" CACHE FILEPATH
+    "File holding the password of the key or the PKCS#12 file")
+set(KEST_SIGN_NAME "Rarivur Ivad Oraz demo installer" CACHE STRING
+    "Program name in the signature's description")
+set(KEST_SIGN_URL "" CACHE STRING "URL in the signature's description")
+set(KEST_SIGN_TIMESTAMP_URL "" CACHE STRING
+    "Time-stamp server for a release (the output is then no longer reproducible)")
+set(KEST_SIGN_VARIABLES KEST_SIGN_CERT KEST_SIGN_KEY KEST_SIGN_PASSWORD_FILE KEST_SIGN_NAME
+    KEST_SIGN_URL KEST_SIGN_TIMESTAMP_URL)
+
+# kest_ship_installer(target): after each link, signs the installer when a
+# certificate is given and writes SHA256SUMS beside it
+# (cmake/SignInstaller.cmake).
+function(kest_ship_installer target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND}
+      -DINSTALLER=$<TARGET_FILE:${target}> -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+      -DCERT=${KEST_SIGN_CERT} -DKEY=${KEST_SIGN_KEY} -DPASSWORD_FILE=${KEST_SIGN_PASSWORD_FILE}
+      "-DNAME=${KEST_SIGN_NAME}" "-DURL=${KEST_SIGN_URL}" "-DTIMESTAMP_URL=${KEST_SIGN_TIMESTAMP_URL}"
+      -P ${CMAKE_SOURCE_DIR}/cmake/SignInstaller.cmake
+    VERBATIM)
+endfunction()

@@ -19,6 +19,8 @@ set(KEST_WINDOWS_ARCH_win64 x86_64)
 foreach(tree ${KEST_WINDOWS_TREES})
   get_filename_component(KEST_WINDOWS_DIR_${tree} "${CMAKE_BINARY_DIR}/../${tree}" ABSOLUTE)
 endforeach()
+# Where the release check leaves the installers it signed.
+set(KEST_SIGNED_DIR "${CMAKE_BINARY_DIR}/tests/release/signing")
 # The 32-bit tree, whose sample game the host tests look at.
 set(KEST_WIN32_BINARY_DIR "${KEST_WINDOWS_DIR_win32}")
 set(KEST_GAME_FOLDER "" CACHE PATH
@@ -32,6 +34,11 @@ function(kest_add_windows_trees)
     return()
   endif()
   get_property(host_tools GLOBAL PROPERTY KEST_HOST_TOOL_TARGETS)
+  # The signing settings reach both trees as they are given here.
+  set(signing)
+  foreach(variable ${KEST_SIGN_VARIABLES})
+    list(APPEND signing "-D${variable}=${${variable}}")
+  endforeach()
   foreach(tree ${KEST_WINDOWS_TREES})
     ExternalProject_Add(${tree}
       SOURCE_DIR "${CMAKE_SOURCE_DIR}"
@@ -43,6 +50,7 @@ function(kest_add_windows_trees)
         -DKEST_WERROR=${KEST_WERROR}
         -DKEST_HOST_TOOLS_DIR=${CMAKE_BINARY_DIR}
         -DKEST_GAME_FOLDER=${KEST_GAME_FOLDER}
+        ${signing}
       BUILD_ALWAYS ON
       INSTALL_COMMAND ""
       USES_TERMINAL_BUILD ON

@@ -27,6 +27,7 @@ PACKAGES=(
   lhasa libarchive-tools jlha-utils libarchive-dev liblhasa-dev
   icoutils libimage-exiftool-perl
   hyperfine strace file
+  osslsigncode openssl
 )
 # The 32-bit Wine, from the i386 architecture.
 WINE32=wine32:i386
