@@ -68,7 +68,8 @@ int ReadMemberHeader(void)
     return 1;
 }
 
-void SkipMember(void)
+// Moves ArchiveCursor past the rest of the member's packed bytes.
+static void SkipMember(void)
 {
     ArchiveCursor += PackedRemaining;
     PackedRemaining = 0;
@@ -175,7 +176,6 @@ static void SkipExtendedHeaders(void)
 // stepping the progress bar after it (the last, short block included).
 static void ProduceMemberData(char method)
 {
-    RunningCrc = 0;
     if (method != '0')
         DecodeStart();
     StartProgress(UnpackedRemaining, WindowSize);

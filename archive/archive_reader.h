@@ -37,9 +37,6 @@ int ReadMemberHeader(void);
 // the next header.
 void ExtractMember(void);
 
-// Moves ArchiveCursor past the rest of the member's packed bytes.
-void SkipMember(void);
-
 // Writes count bytes of buffer to the output file (showing "Unable to write"
 // on a short write) and folds all of them into the running CRC.
 void WriteBlock(const uint8_t *buffer, uint16_t count);

@@ -21,18 +21,6 @@
 static const uint64_t MostBytesDecoded = 1u << 17;
 static const unsigned BareStreamBlocks = 2;
 
-// The bytes the members of the archive claim in all, as far as the headers
-// can be read.
-static uint64_t ClaimedBytes(const uint8_t *data, uint32_t size)
-{
-    uint64_t total = 0;
-    uint32_t offset = 0;
-    ArchiveEntry entry;
-    for (int members = 0; members < ArchiveMemberLimit && ReadArchiveEntry(data, size, &offset, &entry) > 0; members++)
-        total += entry.unpackedSize;
-    return total;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     SupportCapturing = 0;  // nothing is shown, logged or kept
@@ -42,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size > 0xFFFFFF)
         return 0;
 
-    if (ClaimedBytes(data, (uint32_t)size) <= MostBytesDecoded)
+    // The bytes the members claim in all, as far as the headers can be read.
+    if (ArchiveUnpackedSpace(data, (uint32_t)size, ArchiveMemberLimit, 0) <= MostBytesDecoded)
         ExtractArchive(ArchiveMemberLimit, data, (uint32_t)size);
 
     ArchiveCursor = data;

@@ -240,7 +240,6 @@ int ReadMemberData(const PlannedMember &member, std::vector<uint8_t> *data)
 
 // One member packed and ready to be written.
 struct PackedMember {
-    int ready;              // 1 when packing succeeded
     char methodCharacter;
     uint16_t crc;
     std::vector<uint8_t> body;  // the packed data, or the file itself for "-lh0-"
@@ -264,7 +263,6 @@ int PackMember(const PlannedMember &member, const CreateOptions *options, const 
         fprintf(stderr, "lzhpack: '%s' packs to more than 4 GiB\n", Shown(member.path).c_str());
         return 0;
     }
-    packed->ready = 1;
     return 1;
 }
 
@@ -299,13 +297,11 @@ int WritePackedMember(FILE *archive, const PlannedMember &member, const PackedMe
 
 // Packs every member, options->jobs at a time: each thread takes the next
 // member not yet taken, until all are packed or one has failed. Returns 1
-// when every member is ready.
+// when every member is packed.
 int PackAllMembers(const CreateOptions *options, const std::vector<PlannedMember> &members,
                    std::vector<PackedMember> *packed)
 {
     packed->assign(members.size(), PackedMember());
-    for (size_t i = 0; i < packed->size(); i++)
-        (*packed)[i].ready = 0;
     std::atomic<size_t> nextMember(0);
     std::atomic<int> failed(0);
     const EncoderSettings settings = DefaultEncoderSettings();
