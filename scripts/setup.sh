@@ -54,11 +54,8 @@ package_installed() {
 # of a download. Its output is kept in $apt_output for the caller to read.
 apt_output=""
 apt_get() {
-  local status
   apt_output=$(as_root env DEBIAN_FRONTEND=noninteractive \
                  apt-get -q -o Acquire::Retries=3 "$@" 2>&1)
-  status=$?
-  return $status
 }
 
 # The last error apt printed (its "E: " line), or its last line.
@@ -69,30 +66,28 @@ apt_error() {
   printf '%s' "${line:-no message}"
 }
 
-# Fetches the package indexes, trying again when that fails. An index that
-# still cannot be fetched is a warning: the indexes that came are used.
-update_indexes() {
+# retry COMMAND...: runs it up to FETCH_TRIES times, pausing between tries,
+# until it succeeds; fails when every try failed.
+retry() {
   local try
   for ((try = 1; try <= FETCH_TRIES; try++)); do
-    if apt_get update; then
-      return 0
-    fi
+    "$@" && return 0
     [ "$try" -lt "$FETCH_TRIES" ] && sleep "$FETCH_PAUSE"
   done
+  return 1
+}
+
+# Fetches the package indexes. An index that still cannot be fetched is a
+# warning: the indexes that came are used.
+update_indexes() {
+  retry apt_get update && return 0
   printf '%s\n' "$apt_output" | grep '^\(E\|W\): ' | sed 's/^/setup: warning: /' >&2
   echo "setup: warning: some package indexes could not be fetched; going on with the others" >&2
 }
 
 # Installs the given packages, trying again when a fetch fails.
 install_packages() {
-  local try
-  for ((try = 1; try <= FETCH_TRIES; try++)); do
-    if apt_get install -y --no-install-recommends "$@"; then
-      return 0
-    fi
-    [ "$try" -lt "$FETCH_TRIES" ] && sleep "$FETCH_PAUSE"
-  done
-  return 1
+  retry apt_get install -y --no-install-recommends "$@"
 }
 
 # The versions apt offers of a package for one architecture, newest first.
