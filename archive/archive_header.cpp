@@ -4,19 +4,6 @@
 
 #include "support/support.h"
 
-// Offsets inside the header body (the H bytes after the sum byte).
-enum {
-    BodyMethod = 0,
-    BodyMethodChar = 3,
-    BodyPackedSize = 5,
-    BodyUnpackedSize = 9,
-    BodyNameLength = 19,
-    BodyName = 20,
-    CrcBeforeBodyEnd = 5,            // CRC at H - 5
-    NextSizeBeforeBodyEnd = 2,       // first extended header's size at H - 2
-    ExtendedSizeFieldLength = 2
-};
-
 uint16_t ReadLittle16(const uint8_t *bytes)
 {
     return (uint16_t)(bytes[0] | (bytes[1] << 8));

@@ -24,10 +24,29 @@
 #include <stdint.h>
 
 enum {
+    HeaderPrefixLength = 2,    // the size byte and the sum byte before the body
     HeaderBodyLimit = 255,     // H is one byte
     MinimumHeaderBody = 25,    // H for an empty name: 20 fixed bytes + CRC, OS id, next size
     MemberNameLimit = HeaderBodyLimit - MinimumHeaderBody,  // 230
     MethodIdLength = 5         // "-lh5-"
+};
+
+// Offsets inside the header body (the H bytes after the sum byte), shared by
+// the reader and the packer.
+enum {
+    BodyMethod = 0,
+    BodyMethodChar = 3,
+    BodyPackedSize = 5,
+    BodyUnpackedSize = 9,
+    BodyTimeStamp = 13,
+    BodyAttribute = 17,
+    BodyLevel = 18,
+    BodyNameLength = 19,
+    BodyName = 20,
+    CrcBeforeBodyEnd = 5,            // CRC at H - 5
+    OsIdBeforeBodyEnd = 3,           // OS id at H - 3
+    NextSizeBeforeBodyEnd = 2,       // first extended header's size at H - 2
+    ExtendedSizeFieldLength = 2
 };
 
 // Everything the reader and the tools need from one member's headers, with

@@ -9,15 +9,15 @@ function(kest_add_installer target archive_dir)
     removehl.bmp palette.bin kestsetup.manifest)
   list(TRANSFORM inputs PREPEND ${resources}/)
 
+  # The top layer, on the two beside each other below it (which bring
+  # archive/ and support/ with them).
   add_executable(${target} WIN32
     ${CMAKE_SOURCE_DIR}/shell/app_entry.cpp
     ${CMAKE_SOURCE_DIR}/shell/main_window.cpp
     ${CMAKE_SOURCE_DIR}/shell/splash_paint.cpp
     ${script})
   target_link_libraries(${target} PRIVATE
-    kest_shell_rules kest_install_win32 kest_install_rules kest_system_win32 kest_settings_win32
-    kest_archive kest_game_data_win32
-    kest_support_win32 kest_support_common kest_settings_fields
+    kest_shell_rules kest_install_win32 kest_system_win32
     shell32 ole32 gdi32 user32 advapi32)
   # Only libraries on the system's known-DLL list are imported at load time;
   # winmm, version and comctl32 are loaded from the system directory at run

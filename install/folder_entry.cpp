@@ -60,3 +60,36 @@ const char *FolderVerdictMessage(FolderVerdict verdict)
     }
     return "";
 }
+
+// Where the part of text that begins at start ends: its first separator, or
+// the end of the text.
+static size_t PartEnd(const char *text, size_t start)
+{
+    while (text[start] != '\0' && text[start] != '\\' && text[start] != '/')
+        start++;
+    return start;
+}
+
+int FreeSpaceRoot(const char *folder, char *root, size_t rootSize)
+{
+    size_t length;
+    if (NamesAShare(folder)) {
+        // Up to the end of the share's name; without one, the server's.
+        size_t serverEnd = PartEnd(folder, 2);
+        length = serverEnd;
+        if (folder[serverEnd] != '\0' && PartEnd(folder, serverEnd + 1) > serverEnd + 1)
+            length = PartEnd(folder, serverEnd + 1);
+    } else {
+        length = folder[0] == '\0' ? 0 : folder[1] == '\0' ? 1 : 2;
+    }
+    if (rootSize == 0)
+        return 0;
+    if (length + 2 > rootSize) {
+        root[0] = '\0';
+        return 0;
+    }
+    memcpy(root, folder, length);
+    root[length] = '\\';
+    root[length + 1] = '\0';
+    return 1;
+}

@@ -27,3 +27,10 @@ const char *FolderVerdictMessage(FolderVerdict verdict);
 // The longest folder text, trailing backslash included, that can hold a
 // file name of longestName characters within folderSize bytes.
 size_t LongestFolderText(size_t longestName, size_t folderSize);
+
+// The root whose free space stands for folder's: for a network share
+// ("\\server\share\..."), the share's own root "\\server\share\"; for
+// anything else the first two characters (fewer when the text is shorter)
+// and a backslash, so "C:\" for "C:\Games\". Writes it into root (rootSize
+// bytes) and returns 1, or returns 0 with root empty when it would not fit.
+int FreeSpaceRoot(const char *folder, char *root, size_t rootSize);

@@ -9,6 +9,7 @@
 #include "archive/game_data.h"
 #include "install/driver_update.h"
 #include "install/folder_dialog.h"
+#include "install/folder_entry.h"
 #include "support/program_constants.h"
 #include "support/program_state.h"
 #include "support/settings.h"
@@ -52,7 +53,7 @@ static int CanWriteInstallFolder(void)
 // copy again. A folder that already exists is not probed that way, so that
 // a file of the user's named "QOLT.INI" survives; it is checked once for
 // whether it can be written instead. Returns 1 when the folder exists and
-// can be written.
+// can be written; otherwise the user has been told and it is logged.
 static int MakeInstallFolder(void)
 {
     DWORD attributes = GetFileAttributesA(InstallFolder);
@@ -63,22 +64,23 @@ static int MakeInstallFolder(void)
     char windowsIni[PathBufferSize + 1] = "";
     char probe[PathBufferSize + 1];
     UINT length = GetWindowsDirectoryA(windowsIni, PathBufferSize);
-    if (length == 0 || length >= PathBufferSize)
-        return 0;
-    if (!AppendPath(windowsIni, sizeof windowsIni, "WIN.INI"))
-        return 0;
-    CopyText(probe, sizeof probe, InstallFolder);
-    if (!AppendPath(probe, sizeof probe, "QOLT.INI"))
-        return 0;
-
     SHFILEOPSTRUCTA operation = {};
     operation.hwnd = MainWindow;
     operation.wFunc = FO_COPY;
     operation.pFrom = windowsIni;
     operation.pTo = probe;
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
-    if (SHFileOperationA(&operation) != 0)
+    int copied = length != 0 && length < PathBufferSize &&
+                 AppendPath(windowsIni, sizeof windowsIni, "WIN.INI") &&
+                 CopyText(probe, sizeof probe, InstallFolder) &&
+                 AppendPath(probe, sizeof probe, "QOLT.INI") &&
+                 SHFileOperationA(&operation) == 0;
+    if (!copied) {
+        MessageBoxFormat("The folder %s could not be made.\nPlease choose another folder.",
+                         InstallFolder);
+        SetupLog("unable to make the folder %s", InstallFolder);
         return 0;
+    }
 
     operation.wFunc = FO_DELETE;
     operation.pFrom = probe;
@@ -105,18 +107,11 @@ static uint64_t SpaceNeeded(uint32_t clusterSize)
 // space cannot be read (the user is told that too, and the install goes on).
 static int CheckDiskSpace(void)
 {
-    // The drive root: the folder's first two characters and a backslash.
-    char root[4];
-    size_t i = 0;
-    while (i < 2 && InstallFolder[i] != '\0') {
-        root[i] = InstallFolder[i];
-        i++;
-    }
-    root[i] = '\\';
-    root[i + 1] = '\0';
-
+    // The drive's root, or the share's for a folder on a network share.
+    char root[PathBufferSize];
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+    if (!FreeSpaceRoot(InstallFolder, root, sizeof root) ||
+        !GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
                            &totalClusters)) {
         MessageBoxA(NULL, "unable to read free disk space", MessageCaption, MB_OK);
         SetupLog("unable to read free disk space");

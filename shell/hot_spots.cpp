@@ -1,11 +1,17 @@
 #include "shell/hot_spots.h"
 
-// Every caption is 120 by 26 pixels; the four are stacked without gaps.
+#include "shell/splash_layout.h"
+
+// The caption in the given row: the four are stacked without gaps.
+#define CAPTION_RECTANGLE(row) \
+    CaptionLeft, CaptionTop + (row) * CaptionHeight, CaptionLeft + CaptionWidth, \
+        CaptionTop + ((row) + 1) * CaptionHeight
+
 HotSpot HotSpots[SpotCount] = {
-    {174, 158, 294, 184, 1},  // PLAY
-    {174, 184, 294, 210, 1},  // Install, or Un-Install when installed
-    {174, 210, 294, 236, 1},  // Configure
-    {174, 236, 294, 262, 1},  // Exit
+    {CAPTION_RECTANGLE(SPOT_PLAY), 1},
+    {CAPTION_RECTANGLE(SPOT_INSTALL), 1},  // Install, or Un-Install when installed
+    {CAPTION_RECTANGLE(SPOT_CONFIGURE), 1},
+    {CAPTION_RECTANGLE(SPOT_EXIT), 1},
 };
 
 int32_t CurrentSpot = NoSpot;

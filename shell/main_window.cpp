@@ -26,11 +26,13 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA *creation)
         EnableInstalledSpots(0);
 
     // Both children start hidden; the install shows them while unpacking.
-    ProgressBar = CreateWindowExA(0, PROGRESS_CLASSA, NULL, WS_CHILD | WS_BORDER, 4, 4, 388,
-                                  30, window, (HMENU)ProgressBarId, AppInstance, NULL);
+    ProgressBar = CreateWindowExA(0, PROGRESS_CLASSA, NULL, WS_CHILD | WS_BORDER, ProgressLeft,
+                                  ProgressTop, ProgressWidth, ProgressHeight, window,
+                                  (HMENU)ProgressBarId, AppInstance, NULL);
     SendMessageA(ProgressBar, PBM_SETPOS, 0, 0);
-    StatusLabel = CreateWindowExA(0, "static", "filename.ext", WS_CHILD | SS_CENTER, 4, 41, 388,
-                                  32, window, (HMENU)StatusLabelId, AppInstance, NULL);
+    StatusLabel = CreateWindowExA(0, "static", "filename.ext", WS_CHILD | SS_CENTER, ProgressLeft,
+                                  StatusTop, ProgressWidth, StatusHeight, window,
+                                  (HMENU)StatusLabelId, AppInstance, NULL);
 
     LoadSplashGraphics(window, creation->hInstance);
     return 0;

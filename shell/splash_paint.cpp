@@ -15,8 +15,6 @@ enum {
 };
 
 enum {
-    CaptionWidth = 120,
-    CaptionHeight = 26,
     PaletteEntryCount = 256,
     PaletteResourceSize = PaletteEntryCount * 4  // blue, green, red, reserved
 };

@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-// The splash window's size, which is also the size of the FRONT picture.
-enum { SplashWidth = 400, SplashHeight = 280 };
+#include "shell/splash_layout.h"
 
 // Builds the palette, the four memory device contexts and the four bitmaps.
 void LoadSplashGraphics(HWND window, HINSTANCE instance);

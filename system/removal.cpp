@@ -39,13 +39,13 @@ static int DeleteInstallFolder(void)
     // the folder must end in a backslash or the search would reach beside it.
     char folder[PathBufferSize];
     CopyText(folder, sizeof folder, InstallFolder);
+    // A one-character folder is not given one: its files sit beside it, so
+    // it cannot be listed safely and nothing is deleted.
+    if (!AddTrailingBackslash(folder, sizeof folder))
+        return 0;
     size_t folderLength = strlen(folder);
-    if (folder[folderLength - 1] != '\\') {
-        if (folderLength + 2 > sizeof folder)
-            return 0;
-        folder[folderLength++] = '\\';
-        folder[folderLength] = '\0';
-    }
+    if (folder[folderLength - 1] != '\\')
+        return 0;
 
     char path[PathBufferSize];
     if (FormatText(path, sizeof path, "%s*.*", folder) != folderLength + 3)

@@ -33,6 +33,7 @@ static HKEY OpenSettingsKey(void)
 // Reads the stored folder text into InstallFolder, whatever the value's
 // type. A text that does not fit with its terminator leaves it empty; so
 // does a folder that lacks its trailing backslash and has no room for one.
+// A one-character text stays as it is, as the save stores it.
 static void LoadInstallFolder(HKEY key)
 {
     char stored[PathBufferSize];
@@ -46,13 +47,9 @@ static void LoadInstallFolder(HKEY key)
             return;
         stored[size] = '\0';
     }
-    if (stored[0] != '\0' && stored[strlen(stored) - 1] != '\\') {
-        size_t length = strlen(stored);
-        if (length + 2 > sizeof stored)
-            return;
-        stored[length] = '\\';
-        stored[length + 1] = '\0';
-    }
+    // The same rule as the save's, so a stored folder reads back as written.
+    if (!AddTrailingBackslash(stored, sizeof stored))
+        return;
     CopyText(InstallFolder, sizeof InstallFolder, stored);
 }
 

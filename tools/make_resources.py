@@ -18,32 +18,43 @@ fresh run.
 import argparse
 import math
 import os
+import re
 import struct
 import sys
 
 # ---------------------------------------------------------------------------
-# Geometry the installer relies on.
+# Geometry the installer relies on, read from the installer's own layout
+# header so that the captions drawn are the captions it hit-tests.
 
-SPLASH_WIDTH = 400
-SPLASH_HEIGHT = 280
-CAPTION_WIDTH = 120
-CAPTION_HEIGHT = 26
+LAYOUT_HEADER = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "shell",
+                             "splash_layout.h")
+
+
+def read_layout(path):
+    """Returns the header's "Name = number" figures as a dictionary."""
+    with open(path, encoding="ascii") as header:
+        text = header.read()
+    return {name: int(value) for name, value in re.findall(r"\b(\w+) = (\d+)\b", text)}
+
+
+LAYOUT = read_layout(LAYOUT_HEADER)
+SPLASH_WIDTH = LAYOUT["SplashWidth"]
+SPLASH_HEIGHT = LAYOUT["SplashHeight"]
+CAPTION_WIDTH = LAYOUT["CaptionWidth"]
+CAPTION_HEIGHT = LAYOUT["CaptionHeight"]
 
 # Caption rectangles in splash pixels: left, top, right, bottom (right and
-# bottom outside), in spot order.
-HOT_SPOTS = [
-    (174, 158, 294, 184),  # PLAY
-    (174, 184, 294, 210),  # Install
-    (174, 210, 294, 236),  # Configure
-    (174, 236, 294, 262),  # Exit
-]
+# bottom outside), in spot order: PLAY, Install, Configure, Exit.
 CAPTIONS = ["PLAY", "Install", "Configure", "Exit"]
+HOT_SPOTS = [(LAYOUT["CaptionLeft"], LAYOUT["CaptionTop"] + row * CAPTION_HEIGHT,
+              LAYOUT["CaptionLeft"] + CAPTION_WIDTH, LAYOUT["CaptionTop"] + (row + 1) * CAPTION_HEIGHT)
+             for row in range(len(CAPTIONS))]
 SPOT_INSTALL = 1
 UNINSTALL_CAPTION = "Un-Install"
 
 # The upper band where the installer shows its progress bar and file-name
 # label while unpacking; the title stays below it.
-PROGRESS_AREA_BOTTOM = 73
+PROGRESS_AREA_BOTTOM = LAYOUT["StatusTop"] + LAYOUT["StatusHeight"]
 
 # ---------------------------------------------------------------------------
 # The shared 256-colour table. The twenty colours a 256-colour Windows display

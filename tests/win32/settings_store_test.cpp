@@ -254,6 +254,12 @@ TEST_F(SettingsStore, FolderWithoutBackslashIsCompletedWhereItFitsElseRefused)
     LoadSettings();
     EXPECT_STREQ("", InstallFolder);
     EXPECT_STREQ(DefaultProposedFolder, ProposedFolder);
+
+    // A one-character folder reads back as the save stored it.
+    RestoreStartFields();
+    StoreText("VRKNPath", "X");
+    LoadSettings();
+    EXPECT_STREQ("X", InstallFolder);
 }
 
 TEST_F(SettingsStore, SwitchesOtherThanOneSurviveLoadsAndSaves)

@@ -2,7 +2,8 @@
 told how much room the game needs and how much the drive has, the log says
 the same, and nothing is unpacked or recorded. The room needed is what the
 game's files take in whole clusters of the drive (at least 8,500,000
-bytes). And a drive that cannot be written: one message, nothing recorded.
+bytes). And a drive that cannot be written, or a folder that cannot be
+made: one message, nothing recorded.
 
 The drive is a small tmpfs mounted for the test and linked into the prefix
 as D:. How much is free is measured here, independently, with statvfs on
@@ -130,6 +131,35 @@ class SmallDriveTests(installview.InstallTestCase):
         log = kestwine.wait_until(self.session.read_log, 10, what="the setup log")
         self.assertEqual((installview.UNWRITABLE_FOLDER_LINE % "D:\\" + "\r\n").encode(), log)
         self.assertEqual([], os.listdir(self.mount_point))
+        self.assert_not_recorded()
+        self.assert_still_offers_install()
+        self.assertTrue(program.running())
+
+
+class FolderNotMadeTests(installview.InstallTestCase):
+
+    def test_folder_behind_a_file_gets_one_message_and_no_record(self):
+        # A file stands where a parent folder would have to be made.
+        blocker = self.session.host_path("C:\\Games")
+        with open(blocker, "wb") as f:
+            f.write(b"not a folder")
+        folder = "C:\\Games\\KestDemo\\"
+        program, window = self.start_setup()
+        splash = self.session.wait_window(shellview.WINDOW_TITLE)
+        self.open_folder_dialog(window)
+        installview.type_folder(self.session, folder)
+        installview.press_okay(self.session)
+
+        box = self.session.message_box(timeout=60)
+        self.assertEqual(installview.UNMADE_FOLDER_TEXT % folder, box.text)
+        self.assertEqual(splash.hwnd, box.window.owner)
+        self.assertEqual(["OK"], box.button_texts)
+        self.session.message_box(press="OK")
+        self.assertIsNone(installview.next_message(self.session, 3))
+        log = kestwine.wait_until(self.session.read_log, 10, what="the setup log")
+        self.assertEqual((installview.UNMADE_FOLDER_LINE % folder + "\r\n").encode(), log)
+        with open(blocker, "rb") as f:
+            self.assertEqual(b"not a folder", f.read())
         self.assert_not_recorded()
         self.assert_still_offers_install()
         self.assertTrue(program.running())

@@ -59,15 +59,13 @@ struct PlannedMember {
     uint32_t timeStamp;
 };
 
+// The create verb's own usage, shown when its command line is short.
 void PrintCreateUsage(void)
 {
-    fprintf(stderr,
-            "usage: lzhpack create [--max-members N] [--allow-stored] [--jobs N] [--quiet]\n"
-            "                      ARCHIVE FILE...|FOLDER\n"
-            "  Packs the files (or every file of FOLDER) as \"-lh5-\" members of a level-1\n"
-            "  LHA archive. --max-members refuses more than N members; --allow-stored keeps\n"
-            "  files that do not shrink as \"-lh0-\" members; --jobs packs N members at\n"
-            "  once (default: one per processor, at most 8).\n");
+    PrintCreateSynopsis(stderr, "usage: ");
+    fprintf(stderr, "  Packs the files, or every file of FOLDER, as \"-lh5-\" members of a level-1\n"
+                    "  LHA archive.\n");
+    PrintCreateOptions(stderr);
 }
 
 // Reads the options; returns 0 on a usage error (already reported).
@@ -371,6 +369,24 @@ int WriteArchive(const CreateOptions *options, const std::vector<PlannedMember> 
 }
 
 }  // namespace
+
+void PrintCreateSynopsis(FILE *stream, const char *lead)
+{
+    fprintf(stream,
+            "%slzhpack create [--max-members N] [--allow-stored] [--jobs N] [--quiet]\n"
+            "%*s               ARCHIVE FILE...|FOLDER\n",
+            lead, (int)strlen(lead), "");
+}
+
+void PrintCreateOptions(FILE *stream)
+{
+    fprintf(stream,
+            "    --max-members N  refuse more than N members\n"
+            "    --allow-stored   keep files that do not shrink as \"-lh0-\" members\n"
+            "    --jobs N         pack N members at once (default: one per processor, at most %d)\n"
+            "    --quiet          print no line per packed member\n",
+            (int)MaxJobs);
+}
 
 int RunCreate(int argc, char **argv)
 {

@@ -11,21 +11,19 @@ static void PrintUsage(FILE *stream)
 {
     fputs("usage: lzhpack list ARCHIVE\n"
           "       lzhpack test ARCHIVE\n"
-          "       lzhpack extract ARCHIVE DIR\n"
-          "       lzhpack create [--max-members N] [--allow-stored] [--jobs N] [--quiet]\n"
-          "                      ARCHIVE FILE...|FOLDER\n"
-          "       lzhpack --help | -h | --version\n"
+          "       lzhpack extract ARCHIVE DIR\n",
+          stream);
+    PrintCreateSynopsis(stream, "       ");
+    fputs("       lzhpack --help | -h | --version\n"
           "\n"
           "  list      name, method, packed and unpacked size and CRC of every member\n"
           "  test      decode every member and check its CRC; no file is written\n"
           "  extract   unpack every member into DIR (made when missing)\n"
           "  create    pack the files, or every file of FOLDER, as \"-lh5-\" members of a\n"
-          "            level-1 LHA archive\n"
-          "    --max-members N  refuse more than N members\n"
-          "    --allow-stored   keep files that do not shrink as \"-lh0-\" members\n"
-          "    --jobs N         pack N members at once (default: one per processor, at most 8)\n"
-          "    --quiet          print no line per packed member\n"
-          "\n"
+          "            level-1 LHA archive\n",
+          stream);
+    PrintCreateOptions(stream);
+    fputs("\n"
           "Exit status: 0 when every member was sound, 1 when one was not, 2 for a wrong\n"
           "command line or an unreadable file.\n",
           stream);

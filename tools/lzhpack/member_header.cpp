@@ -19,28 +19,25 @@ static void PutLittle32(uint8_t *at, uint32_t value)
 size_t BuildMemberHeader(const MemberHeaderFields *fields, uint8_t *buffer, size_t bufferSize)
 {
     size_t nameLength = strlen(fields->name);
-    if (nameLength > MaxMemberNameLength)
+    if (nameLength > MemberNameLimit)
         return 0;
     size_t total = Level1HeaderFixedBytes + nameLength;
     if (total > bufferSize)
         return 0;
-    size_t bodySize = total - 2;
-    uint8_t *body = buffer + 2;
-    body[0] = '-';
-    body[1] = 'l';
-    body[2] = 'h';
-    body[3] = (uint8_t)fields->methodCharacter;
-    body[4] = '-';
-    PutLittle32(body + 5, fields->packedSize);
-    PutLittle32(body + 9, fields->unpackedSize);
-    PutLittle32(body + 13, fields->timeStamp);
-    body[17] = MemberAttribute;
-    body[18] = MemberHeaderLevel;
-    body[19] = (uint8_t)nameLength;
-    memcpy(body + 20, fields->name, nameLength);
-    PutLittle16(body + bodySize - 5, fields->crc);
-    body[bodySize - 3] = MemberOsId;
-    PutLittle16(body + bodySize - 2, 0);  // no extended header
+    size_t bodySize = total - HeaderPrefixLength;
+    uint8_t *body = buffer + HeaderPrefixLength;
+    memcpy(body + BodyMethod, "-lh?-", MethodIdLength);
+    body[BodyMethodChar] = (uint8_t)fields->methodCharacter;
+    PutLittle32(body + BodyPackedSize, fields->packedSize);
+    PutLittle32(body + BodyUnpackedSize, fields->unpackedSize);
+    PutLittle32(body + BodyTimeStamp, fields->timeStamp);
+    body[BodyAttribute] = MemberAttribute;
+    body[BodyLevel] = MemberHeaderLevel;
+    body[BodyNameLength] = (uint8_t)nameLength;
+    memcpy(body + BodyName, fields->name, nameLength);
+    PutLittle16(body + bodySize - CrcBeforeBodyEnd, fields->crc);
+    body[bodySize - OsIdBeforeBodyEnd] = MemberOsId;
+    PutLittle16(body + bodySize - NextSizeBeforeBodyEnd, 0);  // no extended header
 
     unsigned sum = 0;
     for (size_t i = 0; i < bodySize; i++)

@@ -4,9 +4,11 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "archive/archive_header.h"
+
 enum {
-    Level1HeaderFixedBytes = 27,  // header size, sum, and the 25 body bytes besides the name
-    MaxLevel1HeaderBytes = 2 + 255,
+    Level1HeaderFixedBytes = HeaderPrefixLength + MinimumHeaderBody,  // all but the name
+    MaxLevel1HeaderBytes = HeaderPrefixLength + HeaderBodyLimit,
     MemberAttribute = 0x20,       // the archive bit, as MS-DOS sets it
     MemberOsId = 0x20,            // the operating-system id this packer writes
     MemberHeaderLevel = 1
@@ -17,7 +19,7 @@ struct MemberHeaderFields {
     uint32_t packedSize;
     uint32_t unpackedSize;
     uint32_t timeStamp;    // MS-DOS date and time
-    const char *name;      // at most 230 bytes, written without a terminator
+    const char *name;      // at most MemberNameLimit bytes, written without a terminator
     uint16_t crc;          // CRC-16 of the unpacked data
 };
 
@@ -25,5 +27,5 @@ struct MemberHeaderFields {
 // length + 25, the sum of the H body bytes, method, sizes, time stamp,
 // attribute 0x20, level 1, name length and name, CRC-16, OS id 0x20 and an
 // extended-header size of 0. Returns the header's length (H + 2), or 0 when
-// the name is longer than 230 bytes or the buffer too small.
+// the name is longer than MemberNameLimit bytes or the buffer too small.
 size_t BuildMemberHeader(const MemberHeaderFields *fields, uint8_t *buffer, size_t bufferSize);

@@ -3,6 +3,8 @@
 #include <ctype.h>
 #include <string.h>
 
+#include "archive/archive_header.h"
+
 // Whether the part of name before its first dot is a device that Windows
 // opens instead of a file (CON, PRN, AUX, NUL, COM1-9, LPT1-9).
 static int IsDeviceName(const char *name)
@@ -31,7 +33,8 @@ const char *MemberNameProblem(const char *name)
     size_t length = strlen(name);
     if (length == 0)
         return "the name is empty";
-    if (length > MaxMemberNameLength)
+    static_assert(MemberNameLimit == 230, "the message below names the limit");
+    if (length > MemberNameLimit)
         return "the name is longer than 230 bytes";
     if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
         return "the name is not a file name";

@@ -7,11 +7,12 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 #include "archive/archive_header.h"
 #include "archive/archive_reader.h"
@@ -19,47 +20,35 @@
 #include "support/settings.h"
 #include "support/support_console.h"
 #include "support/text_format.h"
+#include "tools/host/whole_file.h"
 #include "tools/lzhpack/lzhpack_verbs.h"
 
 enum { ExitSound = 0, ExitFaulty = 1, ExitUsage = 2 };
 
 // An archive's bytes: mapped from a regular file, or read into a buffer.
 struct LoadedArchive {
-    const uint8_t *data;
-    uint32_t size;
-    void *mapping;         // the mapped pages, or null
-    size_t mappedLength;
-    uint8_t *buffer;       // the bytes read, or null
+    const uint8_t *data = nullptr;
+    uint32_t size = 0;
+    void *mapping = nullptr;      // the mapped pages, or null
+    size_t mappedLength = 0;
+    std::vector<uint8_t> bytes;   // the bytes read, when not mapped
 };
 
-// Reads the whole file at path into a new buffer. Returns 0 after a message
-// when it cannot be read or is 4 GiB or more.
+// Reads the whole file at path into archive's own buffer. Returns 0 after a
+// message when it cannot be read or is 4 GiB or more.
 static int ReadArchiveFile(const char *path, LoadedArchive *archive)
 {
-    FILE *file = fopen(path, "rb");
-    if (file == NULL) {
-        fprintf(stderr, "lzhpack: cannot open %s: %s\n", path, strerror(errno));
+    if (!ReadWholeFile(path, &archive->bytes)) {
+        fprintf(stderr, "lzhpack: cannot read %s: %s\n", path, strerror(errno));
         return 0;
     }
-    uint8_t *data = NULL;
-    long length = -1;
-    if (fseek(file, 0, SEEK_END) == 0)
-        length = ftell(file);
-    if (length < 0 || (unsigned long)length > 0xFFFFFFFFul || fseek(file, 0, SEEK_SET) != 0) {
-        fprintf(stderr, "lzhpack: cannot read %s: not a regular file under 4 GiB\n", path);
-    } else if ((data = (uint8_t *)malloc(length > 0 ? (size_t)length : 1)) == NULL) {
-        fprintf(stderr, "lzhpack: %s: out of memory\n", path);
-    } else if (fread(data, 1, (size_t)length, file) != (size_t)length) {
-        fprintf(stderr, "lzhpack: cannot read %s\n", path);
-        free(data);
-        data = NULL;
-    } else {
-        archive->buffer = data;
-        archive->data = data;
-        archive->size = (uint32_t)length;
+    if (archive->bytes.size() > 0xFFFFFFFFu) {
+        fprintf(stderr, "lzhpack: cannot read %s: 4 GiB or more\n", path);
+        return 0;
     }
-    fclose(file);
-    return data != NULL;
+    archive->data = archive->bytes.data();
+    archive->size = (uint32_t)archive->bytes.size();
+    return 1;
 }
 
 // Maps the regular, non-empty file at path read-only into memory, its pages
@@ -94,7 +83,6 @@ static int MapArchiveFile(const char *path, LoadedArchive *archive)
 // cut short under the mapping ends the process.
 static int LoadArchive(const char *path, LoadedArchive *archive)
 {
-    memset(archive, 0, sizeof *archive);
     return MapArchiveFile(path, archive) || ReadArchiveFile(path, archive);
 }
 
@@ -103,8 +91,7 @@ static void ReleaseArchive(LoadedArchive *archive)
 {
     if (archive->mapping != NULL)
         munmap(archive->mapping, archive->mappedLength);
-    free(archive->buffer);
-    memset(archive, 0, sizeof *archive);
+    *archive = LoadedArchive();
 }
 
 int RunList(int argc, char **argv)

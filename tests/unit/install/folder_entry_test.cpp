@@ -75,3 +75,34 @@ TEST(FolderEntry, EveryRefusalHasItsOwnMessage)
 }
 
 }  // namespace
+
+// The root's text, or "(refused)" when FreeSpaceRoot gives none.
+static std::string RootOf(const char *folder, size_t size = 260)
+{
+    char root[260];
+    return FreeSpaceRoot(folder, root, size) ? std::string(root) : "(refused)";
+}
+
+TEST(FreeSpaceRoot, DrivesGiveTheirRootAndSharesTheShareRoot)
+{
+    EXPECT_EQ("C:\\", RootOf("C:\\Program Files\\Brevald\\KestDemo\\"));
+    EXPECT_EQ("D:\\", RootOf("D:/Games/"));
+    EXPECT_EQ("\\\\server\\share\\", RootOf("\\\\server\\share\\Games\\KestDemo\\"));
+    EXPECT_EQ("\\\\server\\share\\", RootOf("\\\\server\\share\\"));
+    EXPECT_EQ("\\\\server\\share\\", RootOf("\\\\server\\share"));
+    EXPECT_EQ("\\\\server\\share\\", RootOf("\\\\server\\share/Games/"));
+    // No share named: the text stands as its own root, which cannot be read.
+    EXPECT_EQ("\\\\server\\", RootOf("\\\\server\\"));
+    // Anything else keeps the two-character rule, however wrong the root.
+    EXPECT_EQ("ab\\", RootOf("abc"));
+    EXPECT_EQ("a\\", RootOf("a"));
+}
+
+TEST(FreeSpaceRoot, ARootThatDoesNotFitIsRefusedEmpty)
+{
+    char root[8] = "xxxxxxx";
+    EXPECT_EQ(0, FreeSpaceRoot("\\\\server\\share\\", root, sizeof root));
+    EXPECT_STREQ("", root);
+    EXPECT_EQ("C:\\", RootOf("C:\\Games\\", 4));
+    EXPECT_EQ("(refused)", RootOf("C:\\Games\\", 3));
+}
