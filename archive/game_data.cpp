@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "archive/archive_header.h"
+#include "support/program_constants.h"
 #include "support/program_state.h"
 
 const uint8_t *LockGameData(uint32_t *size)
@@ -27,11 +28,12 @@ size_t LongestGameFileName(void)
     const uint8_t *archive = LockGameData(&size);
     if (archive == NULL)
         return 0;
+    // The members the installer unpacks: the same walk and limit as theirs.
+    char names[ArchiveMemberLimit][MemberNameLimit + 1];
+    unsigned count = ArchiveMemberNames(archive, size, names, ArchiveMemberLimit);
     size_t longest = 0;
-    uint32_t offset = 0;
-    ArchiveEntry entry;
-    while (ReadArchiveEntryQuietly(archive, size, &offset, &entry) == 1) {
-        size_t length = strlen(entry.name);
+    for (unsigned i = 0; i < count; i++) {
+        size_t length = strlen(names[i]);
         if (length > longest)
             longest = length;
     }

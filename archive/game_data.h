@@ -9,6 +9,6 @@
 // had. The resource stays mapped for the life of the process.
 const uint8_t *LockGameData(uint32_t *size);
 
-// The length of the longest member name in the game archive (0 when the
-// archive cannot be had or read).
+// The length of the longest name among the members the installer unpacks
+// (the first ArchiveMemberLimit; 0 when the archive cannot be had or read).
 size_t LongestGameFileName(void);
