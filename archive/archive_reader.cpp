@@ -18,6 +18,7 @@ uint32_t ArchiveFaults;
 
 int ArchiveTestOnly;
 FILE *ReplacementInput;
+int (*ArchiveOpeningFile)(const char *path);
 
 static const uint8_t *ArchiveStart;   // the archive's first byte
 static uint32_t ArchiveSize;          // and its length: nothing past it is read
@@ -27,6 +28,7 @@ static uint32_t UnpackedRemaining;    // bytes of the member still to write
 static uint16_t StoredCrc;            // CRC-16 from the header
 static uint16_t RunningCrc;           // CRC-16 of the bytes produced so far
 static FILE *OutputFile;              // null while testing only
+static int WalkRefused;               // ArchiveOpeningFile said no: stop
 
 int ExtractArchive(uint16_t memberLimit, const uint8_t *archive, uint32_t archiveSize)
 {
@@ -35,8 +37,9 @@ int ExtractArchive(uint16_t memberLimit, const uint8_t *archive, uint32_t archiv
     ArchiveCursor = archive;
     PackedRemaining = 0;
     ArchiveFaults = 0;
+    WalkRefused = 0;
 
-    for (unsigned count = 0; count < memberLimit; count++) {
+    for (unsigned count = 0; count < memberLimit && !WalkRefused; count++) {
         int header = ReadMemberHeader();
         if (header == 0)
             break;
@@ -139,7 +142,7 @@ static void CloseOutputFile(void)
 // the stored name first, then replacement names read one per line. A name
 // that would leave the install folder, or whose path does not fit, is
 // refused like a file that cannot be opened. Returns 0 when the
-// replacement names run out.
+// replacement names run out, or when ArchiveOpeningFile refuses a path.
 static int OpenMemberOutput(char *outputPath, char *statusText)
 {
     CopyText(MemberName, sizeof MemberName, CurrentEntry.name);
@@ -148,6 +151,8 @@ static int OpenMemberOutput(char *outputPath, char *statusText)
             MessageBoxFormat("The name %s leads outside the install folder.", MemberName);
         else if (!BuildMemberTexts(outputPath, statusText))
             MessageBoxFormat("The path for %s is too long.", MemberName);
+        else if (!ArchiveTestOnly && ArchiveOpeningFile != NULL && !ArchiveOpeningFile(outputPath))
+            break;
         else if (OpenOutputFile(outputPath))
             return 1;
         else
@@ -156,6 +161,9 @@ static int OpenMemberOutput(char *outputPath, char *statusText)
         if (ReadReplacementName(MemberName, MemberNameLimit) == 0)
             return 0;
     }
+    ArchiveFaults++;
+    WalkRefused = 1;
+    return 0;
 }
 
 // Skips the extended headers, one message each; their sizes were checked
@@ -201,7 +209,8 @@ void ExtractMember(void)
     char statusText[StatusCompositionSize];
 
     if (!OpenMemberOutput(outputPath, statusText)) {
-        MessageBoxFormat("Not extracted");
+        if (!WalkRefused)
+            MessageBoxFormat("Not extracted");
         SkipMember();
         return;
     }

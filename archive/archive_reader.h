@@ -26,6 +26,12 @@ extern int ArchiveTestOnly;
 // opened; null means standard input.
 extern FILE *ReplacementInput;
 
+// When set, called with each output path just before the extraction opens
+// it for writing, so that the caller can note the files it makes. When it
+// returns 0 the file is not opened, the member is not written, and the walk
+// stops there: ExtractArchive returns 0 without a message of its own.
+extern int (*ArchiveOpeningFile)(const char *path);
+
 // The steps of ExtractArchive, for the tests.
 
 // Reads the header at ArchiveCursor. Returns 1 with the cursor on the

@@ -11,19 +11,28 @@
 
 static const char DriverFileName[] = "MGLDIB.DRV";
 
+// Logs why the installed driver cannot be checked, and says so in problem.
+static void TellUncheckedDriver(const char *why, char *problem, size_t problemSize)
+{
+    SetupLog("%s", why);
+    FormatText(problem, problemSize,
+               "the display driver in the system folder could not be checked (%s)", why);
+}
+
 // Reads the most significant file-version word of the driver at path.
 // Returns 1, or 0 after logging why the version cannot be read.
-static int ReadDriverVersion(const char *path, uint32_t *fileVersionMS)
+static int ReadDriverVersion(const char *path, uint32_t *fileVersionMS, char *problem,
+                             size_t problemSize)
 {
     DWORD handle = 0;
     DWORD size = SystemFileVersionInfoSize(path, &handle);
     if (size == 0) {
-        SetupLog("No version info available");
+        TellUncheckedDriver("No version info available", problem, problemSize);
         return 0;
     }
     void *record = HeapAlloc(GetProcessHeap(), 0, size);
     if (record == NULL) {
-        SetupLog("Out of Memory!");
+        TellUncheckedDriver("Out of Memory!", problem, problemSize);
         return 0;
     }
     VS_FIXEDFILEINFO *fixed = NULL;
@@ -34,53 +43,48 @@ static int ReadDriverVersion(const char *path, uint32_t *fileVersionMS)
     if (found)
         *fileVersionMS = fixed->dwFileVersionMS;
     else
-        SetupLog("Version information not available");
+        TellUncheckedDriver("Version information not available", problem, problemSize);
     HeapFree(GetProcessHeap(), 0, record);
     return found;
 }
 
 // Copies the unpacked driver over the system one. A failed copy is logged,
 // never reported as an update.
-static int CopyDriver(const char *unpacked, const char *installed)
+static int CopyDriver(const char *unpacked, const char *installed, char *problem,
+                      size_t problemSize)
 {
     if (CopyFileA(unpacked, installed, FALSE))
         return 1;
     SetupLog("unable to copy the MGLDIB.DRV");
+    FormatText(problem, problemSize, "the display driver could not be copied into the system folder");
     return 0;
 }
 
-// Whether a file lies at path. Only "no such file or folder" counts as
-// absent: any other failure to look (a denied right, say) counts as a file
-// there, whose version the caller then tries to read.
-static int DriverIsInstalled(const char *path)
-{
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
-        return 1;
-    DWORD error = GetLastError();
-    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
-}
-
-int UpdateDisplayDriver(void)
+int UpdateDisplayDriver(char *problem, size_t problemSize)
 {
     char installed[PathBufferSize + 1] = "";  // room for AppendPath's second zero
     char unpacked[PathBufferSize + 1];
     UINT length = GetSystemDirectoryA(installed, sizeof installed);
-    if (length == 0 || length >= sizeof installed)
-        return 0;
     CopyText(unpacked, sizeof unpacked, InstallFolder);
-    if (!AppendPath(installed, sizeof installed, DriverFileName) ||
-        !AppendPath(unpacked, sizeof unpacked, DriverFileName))
+    if (length == 0 || length >= sizeof installed ||
+        !AppendPath(installed, sizeof installed, DriverFileName) ||
+        !AppendPath(unpacked, sizeof unpacked, DriverFileName)) {
+        SetupLog("unable to find the system folder for the MGLDIB.DRV");
+        FormatText(problem, problemSize, "the system folder could not be found");
         return 0;
+    }
 
-    if (!DriverIsInstalled(installed)) {
-        if (!CopyDriver(unpacked, installed))
+    // Only "no such file" counts as no driver: one that cannot be looked at
+    // is treated as there, and its version is then read.
+    if (!PathExists(installed)) {
+        if (!CopyDriver(unpacked, installed, problem, problemSize))
             return 0;
     } else {
         uint32_t fileVersionMS;
-        if (!ReadDriverVersion(installed, &fileVersionMS))
+        if (!ReadDriverVersion(installed, &fileVersionMS, problem, problemSize))
             return 0;
         if (DriverNeedsReplacing(fileVersionMS)) {
-            if (!CopyDriver(unpacked, installed))
+            if (!CopyDriver(unpacked, installed, problem, problemSize))
                 return 0;
             SetupLog("updated the MGLDIB.DRV");
         }

@@ -10,6 +10,7 @@
 #include "install/driver_update.h"
 #include "install/folder_dialog.h"
 #include "install/folder_entry.h"
+#include "install/install_journal.h"
 #include "support/program_constants.h"
 #include "support/program_state.h"
 #include "support/settings.h"
@@ -17,6 +18,10 @@
 #include "support/text_format.h"
 
 enum { WriteProbeAttempts = 16 };
+
+// What this run's install made, from the folder on; taken back when a later
+// step stops it.
+static InstallJournal Journal;
 
 // Whether files can be made in InstallFolder, an existing folder: an empty
 // file of a name not yet taken there ("KS" and four hex digits, ".TMP") is
@@ -60,6 +65,15 @@ static int MakeInstallFolder(void)
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return CanWriteInstallFolder();
 
+    // The folders the shell is about to make are noted first, so that a
+    // later stop removes them again.
+    if (!JournalMissingFolders(&Journal, InstallFolder)) {
+        MessageBoxFormat("The folder %s could not be made.\nPlease choose another folder.",
+                         InstallFolder);
+        SetupLog("unable to make the folder %s: too many folders to make", InstallFolder);
+        return 0;
+    }
+
     // Both paths end with two zero bytes: the shell takes lists of paths.
     char windowsIni[PathBufferSize + 1] = "";
     char probe[PathBufferSize + 1];
@@ -79,6 +93,8 @@ static int MakeInstallFolder(void)
         MessageBoxFormat("The folder %s could not be made.\nPlease choose another folder.",
                          InstallFolder);
         SetupLog("unable to make the folder %s", InstallFolder);
+        // The shell may have made some of the folders above it.
+        UndoJournal(&Journal);
         return 0;
     }
 
@@ -154,16 +170,29 @@ static int CheckGameData(void)
     return sound;
 }
 
-// Hands the game archive to the extraction. Returns its result: 1 when every
-// member was written whole with a matching checksum, 0 otherwise or when
-// the archive cannot be had.
+// Notes each file the extraction is about to make; refuses it when the
+// journal is full, which stops the extraction.
+static int NoteOpeningFile(const char *path)
+{
+    if (JournalNewFile(&Journal, path))
+        return 1;
+    SetupLog("too many files to keep track of: %s was not written", path);
+    return 0;
+}
+
+// Hands the game archive to the extraction, noting every file it creates.
+// Returns its result: 1 when every member was written whole with a matching
+// checksum, 0 otherwise or when the archive cannot be had.
 static int ExtractGameData(void)
 {
     uint32_t size;
     const uint8_t *archive = LockGameData(&size);
     if (archive == NULL)
         return 0;
-    return ExtractArchive(ArchiveMemberLimit, archive, size);
+    ArchiveOpeningFile = NoteOpeningFile;
+    int extracted = ExtractArchive(ArchiveMemberLimit, archive, size);
+    ArchiveOpeningFile = NULL;
+    return extracted;
 }
 
 // Unpacks the game while the progress bar and the file-name label show.
@@ -179,6 +208,7 @@ static int UnpackGameData(void)
 
 int InstallDemo(void)
 {
+    StartJournal(&Journal);
     if (DialogBoxParamA(AppInstance, "FOLDERDLG", MainWindow, FolderDialogProc, 0) != 1)
         return 0;
     if (!CheckGameData())
@@ -187,10 +217,27 @@ int InstallDemo(void)
         return 0;
     if (!CheckDiskSpace())
         return 0;
-    // An unpacking that went wrong anywhere (a full disk, a file that cannot
-    // be written) is not recorded as an install: the user has seen every
-    // message, and the files written stay.
+    // From the first file on, a stop takes back what this run made.
     if (!UnpackGameData())
-        return 0;
-    return UpdateDisplayDriver();
+        return AbandonInstall("not every file of the game could be written whole");
+    char driverProblem[MessageTextSize];
+    if (!UpdateDisplayDriver(driverProblem, sizeof driverProblem))
+        return AbandonInstall(driverProblem);
+    return 1;
+}
+
+int AbandonInstall(const char *reason)
+{
+    SetupLog("the install did not complete: %s", reason);
+    int undone = UndoJournal(&Journal);
+    if (undone)
+        MessageBoxFormat("The install did not complete: %s.\n\n"
+                         "It was undone: nothing of it is left installed.",
+                         reason);
+    else
+        MessageBoxFormat("The install did not complete: %s.\n\n"
+                         "It was undone, but some of its files could not be removed "
+                         "(the setup log names them).",
+                         reason);
+    return 0;
 }

@@ -93,11 +93,16 @@ static LRESULT OnMouseMove(HWND window, LPARAM position)
 }
 
 // Install and record the installation, and on success switch the window to
-// the installed state before the completion message is shown.
+// the installed state before the completion message is shown. An install
+// that cannot be recorded is taken back.
 static void RunInstallCommand(void)
 {
-    if (!InstallDemo() || !RecordInstallation())
+    if (!InstallDemo())
         return;
+    if (!RecordInstallation()) {
+        AbandonInstall("the installation could not be recorded in the registry");
+        return;
+    }
     EnableInstalledSpots(1);
     NotInstalled = 0;
     MessageBoxA(MainWindow, "   Install completed.   \n\n", MessageCaption, MB_OK);

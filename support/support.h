@@ -62,6 +62,17 @@ void StepProgress(void);
 // its two zero bytes would not fit.
 int AppendPath(char *path, size_t pathSize, const char *name);
 
+// Whether anything (a file or a folder) lies at path. Only "no such file or
+// folder" counts as nothing: a path that cannot be looked at counts as
+// taken, so that nothing of a stranger's is ever counted as ours.
+int PathExists(const char *path);
+
+// Deletes the file at path. Returns 1 when it was deleted.
+int DeleteFileAt(const char *path);
+
+// Removes the folder at path when it is empty. Returns 1 when it was removed.
+int RemoveEmptyFolder(const char *path);
+
 // Where a window of size inner must start to be centred over a window that
 // starts at outerStart and has size outer (signed division, truncating).
 int CenteredStart(int outerStart, int outerSize, int innerSize);

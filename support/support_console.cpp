@@ -6,7 +6,10 @@
 #include "support/support_console.h"
 #include "support/support_platform.h"
 
+#include <errno.h>
 #include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 const char *ConsoleLogPath = NULL;
 int ConsoleShowStatus = 1;
@@ -61,4 +64,20 @@ void StartProgress(uint32_t total, uint32_t step)
 
 void StepProgress(void)
 {
+}
+
+int PathExists(const char *path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
+}
+
+int DeleteFileAt(const char *path)
+{
+    return unlink(path) == 0;
+}
+
+int RemoveEmptyFolder(const char *path)
+{
+    return rmdir(path) == 0;
 }

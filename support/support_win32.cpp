@@ -122,3 +122,21 @@ void CenterOnMainWindow(HWND window)
     int y = CenteredStart(main.top, main.bottom - main.top, height);
     MoveWindow(window, x, y, width, height, TRUE);
 }
+
+int PathExists(const char *path)
+{
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return 1;
+    DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+int DeleteFileAt(const char *path)
+{
+    return DeleteFileA(path) != 0;
+}
+
+int RemoveEmptyFolder(const char *path)
+{
+    return RemoveDirectoryA(path) != 0;
+}

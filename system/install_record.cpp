@@ -6,12 +6,14 @@
 
 int RecordInstallation(void)
 {
-    CreateProgramGroup();
+    // The record comes first: a Start-menu entry is made only for a game
+    // the registry records, so a refused record leaves no entry behind.
     if (!SaveSettings()) {
-        MessageBoxFormat("The game's files are in place, but the installation could not be\n"
-                         "recorded in the registry. The install is not complete.");
         SetupLog("unable to record the installation in the registry");
+        // A record written in part must not say installed.
+        ForgetInstallFolder();
         return 0;
     }
+    CreateProgramGroup();
     return 1;
 }

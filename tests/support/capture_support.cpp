@@ -1,5 +1,9 @@
 #include "tests/support/capture_support.h"
 
+#include <errno.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "support/support.h"
 #include "support/support_platform.h"
 
@@ -40,6 +44,28 @@ void StartProgress(uint32_t total, uint32_t step)
 void StepProgress(void)
 {
     Record("step");
+}
+
+// The file operations act on the host's files for real, and the deletions
+// and removals are recorded with their outcome.
+int PathExists(const char *path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
+}
+
+int DeleteFileAt(const char *path)
+{
+    int deleted = unlink(path) == 0;
+    Record(std::string(deleted ? "delete: " : "delete failed: ") + path);
+    return deleted;
+}
+
+int RemoveEmptyFolder(const char *path)
+{
+    int removed = rmdir(path) == 0;
+    Record(std::string(removed ? "rmdir: " : "rmdir failed: ") + path);
+    return removed;
 }
 
 std::vector<std::string> EventsOf(const std::string &prefix)

@@ -8,7 +8,8 @@
 #include <vector>
 
 // "message: TEXT", "status: TEXT", "log: TEXT", "progress: TOTAL/STEP",
-// "step".
+// "step"; "delete: PATH" and "rmdir: PATH" (or "delete failed: PATH",
+// "rmdir failed: PATH") for the file operations, which act for real.
 extern std::vector<std::string> SupportEvents;
 
 // 1 (the default): every event goes into SupportEvents. 0: none does, for

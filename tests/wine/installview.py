@@ -65,9 +65,13 @@ UNMADE_FOLDER_TEXT = "The folder %s could not be made.\nPlease choose another fo
 UNMADE_FOLDER_LINE = "unable to make the folder %s"
 DAMAGED_TEXT = "This installer is damaged: nothing was installed.\nPlease download it again."
 DAMAGED_LINE = "the installer is damaged: nothing was installed"
-NOT_RECORDED_TEXT = ("The game's files are in place, but the installation could not be\n"
-                     "recorded in the registry. The install is not complete.")
 NOT_RECORDED_LINE = "unable to record the installation in the registry"
+NOT_RECORDED_REASON = "the installation could not be recorded in the registry"
+UNPACK_REASON = "not every file of the game could be written whole"
+UNCHECKED_DRIVER_REASON = "the display driver in the system folder could not be checked (%s)"
+ABANDONED_TEXT = ("The install did not complete: %s.\n\n"
+                  "It was undone: nothing of it is left installed.")
+ABANDONED_LINE = "the install did not complete: %s"
 
 # What an install leaves behind.
 GAME_EXE = "kestdemo.exe"
@@ -160,6 +164,30 @@ def extracting_log(folder, paths=kestwine.PATHS):
     that went without a fault: one line per member, CR LF after each."""
     return "".join((EXTRACTING_LINE % (name, folder + name)) + "\r\n"
                    for name in game_members(paths)).encode("latin-1")
+
+
+def missing_folders(session, folder):
+    """The folders of folder (a path on C:, ending in a backslash) that do
+    not exist now, outermost first: those an install there makes."""
+    parts = folder.rstrip("\\").split("\\")
+    missing = []
+    for count in range(2, len(parts) + 1):
+        path = "\\".join(parts[:count])
+        if not os.path.exists(session.host_path(path)):
+            missing.append(path)
+    return missing
+
+
+def undo_log(reason, created_files, created_folders):
+    """The log lines of an install taken back: the reason, each created file
+    deleted (newest first), each created folder removed (deepest first),
+    and the summary."""
+    lines = [ABANDONED_LINE % reason]
+    lines += ["undo: deleted the file %s" % path for path in reversed(created_files)]
+    lines += ["undo: removed the folder %s" % path for path in reversed(created_folders)]
+    lines.append("undo: %d files and %d folders of this install removed, 0 left" %
+                 (len(created_files), len(created_folders)))
+    return "".join(line + "\r\n" for line in lines).encode("latin-1")
 
 
 # ---------------------------------------------------------------------------

@@ -3,7 +3,9 @@ told how much room the game needs and how much the drive has, the log says
 the same, and nothing is unpacked or recorded. The room needed is what the
 game's files take in whole clusters of the drive (at least 8,500,000
 bytes). And a drive that cannot be written, or a folder that cannot be
-made: one message, nothing recorded.
+made: one message, nothing recorded. And a member that cannot be written
+into an existing folder: the rest is unpacked, then taken back, and the
+folder holds only what it held before.
 
 The drive is a small tmpfs mounted for the test and linked into the prefix
 as D:. How much is free is measured here, independently, with statvfs on
@@ -136,7 +138,7 @@ class SmallDriveTests(installview.InstallTestCase):
         self.assertTrue(program.running())
 
 
-class FolderNotMadeTests(installview.InstallTestCase):
+class UnwritableFolderTests(installview.InstallTestCase):
 
     def test_folder_behind_a_file_gets_one_message_and_no_record(self):
         # A file stands where a parent folder would have to be made.
@@ -160,6 +162,41 @@ class FolderNotMadeTests(installview.InstallTestCase):
         self.assertEqual((installview.UNMADE_FOLDER_LINE % folder + "\r\n").encode(), log)
         with open(blocker, "rb") as f:
             self.assertEqual(b"not a folder", f.read())
+        self.assert_not_recorded()
+        self.assert_still_offers_install()
+        self.assertTrue(program.running())
+
+    def test_folder_named_after_a_member_stops_and_the_rest_is_taken_back(self):
+        # An existing folder of the user's holds a folder under a member's
+        # name, which cannot be opened as a file, and a file of the user's.
+        folder = "C:\\Games\\Half\\"
+        members = installview.game_members()
+        blocked = members[len(members) // 2]
+        os.makedirs(os.path.join(self.session.host_path(folder), blocked))
+        self.session.write_file(folder + "save.dat", b"the user's own")
+
+        program, window = self.start_setup()
+        self.open_folder_dialog(window)
+        installview.type_folder(self.session, folder)
+        installview.press_okay(self.session)
+
+        reason = installview.UNPACK_REASON
+        texts = installview.messages_until(self.session, installview.ABANDONED_TEXT % reason)
+        self.assertEqual(["Can't open %s%s for writing." % (folder, blocked), "Not extracted",
+                          installview.ABANDONED_TEXT % reason], texts)
+        self.assertIsNone(installview.next_message(self.session, 3))
+        host = self.session.host_path(folder)
+        self.assertEqual(sorted([blocked, "save.dat"]), sorted(os.listdir(host)))
+        self.assertTrue(os.path.isdir(os.path.join(host, blocked)))
+        self.assertEqual({"save.dat": b"the user's own"}, self.folder_listing(folder))
+        created = [folder + name for name in members if name != blocked]
+        log = kestwine.wait_until(self.session.read_log, 10, what="the setup log")
+        # No line for the member that was never opened.
+        skipped = (installview.EXTRACTING_LINE % (blocked, folder + blocked)).encode()
+        extracting = b"".join(line + b"\r\n" for line in
+                              installview.extracting_log(folder).split(b"\r\n")[:-1]
+                              if line != skipped)
+        self.assertEqual(extracting + installview.undo_log(reason, created, []), log)
         self.assert_not_recorded()
         self.assert_still_offers_install()
         self.assertTrue(program.running())

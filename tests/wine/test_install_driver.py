@@ -3,9 +3,10 @@ drivers of known versions (built by the Windows tree, each with a version
 record of its own) are put there as MGLDIB.DRV before the installer starts.
 Versions 3.10 and newer stay, older ones are replaced by the game's and the
 log says so; a driver without a version record, or one that cannot be
-overwritten, stops the install before anything is recorded. (With no
-driver there at all, the game's is copied silently: see the install road
-tests.)"""
+overwritten, stops the install before anything is recorded: the user is
+told why in one message, and the files and folders the install made are
+taken back. (With no driver there at all, the game's is copied silently:
+see the install road tests.)"""
 
 import os
 import subprocess
@@ -15,6 +16,7 @@ import kestwine
 from installview import DRIVER_MEMBER, SYSTEM_DRIVER
 
 FOLDER = "C:\\Games\\Kest\\"
+DEEP_FOLDER = "C:\\Games\\New\\Deep\\"
 UPDATED_LINE = b"updated the MGLDIB.DRV\r\n"
 NO_VERSION_LINE = b"No version info available\r\n"
 COPY_FAILED_LINE = b"unable to copy the MGLDIB.DRV\r\n"
@@ -65,32 +67,37 @@ class DriverUpdateTests(installview.InstallTestCase):
         self.bound_file = host
         subprocess.run(["mount", "-o", "remount,ro,bind", host], check=True, timeout=30)
 
-    def start_install(self):
-        """Starts the installer and confirms FOLDER in the folder dialog;
+    def start_install(self, folder=FOLDER):
+        """Starts the installer and confirms folder in the folder dialog;
         returns (program, X id of the splash)."""
         program, window = self.start_setup()
         self.open_folder_dialog(window)
-        installview.type_folder(self.session, FOLDER)
+        installview.type_folder(self.session, folder)
         installview.press_okay(self.session)
         return program, window
 
-    def wait_for_log_end(self, line):
-        """Waits until the setup log ends with line; returns the log."""
-        def ended():
-            log = self.session.read_log()
-            return log if log is not None and log.endswith(line) else None
-        return kestwine.wait_until(ended, installview.INSTALL_TIMEOUT, interval=0.2,
-                                   what="the log line %r" % line)
-
-    def assert_stopped_after_unpacking(self, kept_driver, last_line):
-        """The install stopped at the driver step: the log ends with the
-        extracting lines and last_line, no message follows, every game file
-        (the driver too) lies in the folder, the system's driver is
-        untouched, and nothing is recorded."""
-        log = self.wait_for_log_end(last_line)
-        self.assertEqual(installview.extracting_log(FOLDER) + last_line, log)
+    def assert_stopped_after_unpacking(self, kept_driver, driver_line, reason, folder,
+                                       made_folders, kept_files=None):
+        """The install stopped at the driver step: one message gives reason,
+        the log holds the extracting lines, driver_line and the undo of every
+        file and folder the install made, the folder holds only kept_files
+        ({name: bytes}; None: the folder and made_folders are gone), the
+        system's driver is untouched, and nothing is recorded."""
+        box = installview.next_message(self.session, installview.INSTALL_TIMEOUT)
+        self.assertIsNotNone(box, "no message after the driver step")
+        self.assertEqual(installview.ABANDONED_TEXT % reason, box.text)
+        self.session.message_box(press="OK")
         self.assertIsNone(installview.next_message(self.session, 3))
-        self.assert_holds_game_files(FOLDER, without=())
+        kept = kept_files or {}
+        created = [folder + name for name in installview.game_members() if name not in kept]
+        log = kestwine.wait_until(self.session.read_log, 10, what="the setup log")
+        self.assertEqual(installview.extracting_log(folder) + driver_line +
+                         installview.undo_log(reason, created, made_folders), log)
+        if kept_files is None:
+            for path in made_folders:
+                self.assertFalse(os.path.exists(self.session.host_path(path)), path)
+        else:
+            self.assertEqual(kept_files, self.folder_listing(folder))
         self.assertEqual(kept_driver, self.session.read_file(SYSTEM_DRIVER))
         self.assert_not_recorded()
         self.assert_still_offers_install()
@@ -125,20 +132,43 @@ class DriverUpdateTests(installview.InstallTestCase):
     def test_driver_2_0_is_replaced(self):
         self.assert_replaced("2.0")
 
-    def test_driver_without_version_record_stops_the_install(self):
+    def test_driver_without_version_record_undoes_a_new_deep_folder(self):
         kept = self.place_driver("none")
+        made = installview.missing_folders(self.session, DEEP_FOLDER)
+        self.assertEqual(["C:\\Games", "C:\\Games\\New", "C:\\Games\\New\\Deep"], made)
 
-        self.start_install()
+        self.start_install(DEEP_FOLDER)
 
-        self.assert_stopped_after_unpacking(kept, NO_VERSION_LINE)
+        self.assert_stopped_after_unpacking(
+            kept, NO_VERSION_LINE,
+            installview.UNCHECKED_DRIVER_REASON % "No version info available", DEEP_FOLDER, made)
 
     def test_old_driver_that_cannot_be_overwritten_stops_the_install(self):
         kept = self.place_driver("2.0")
         self.make_unwritable(SYSTEM_DRIVER)
+        made = installview.missing_folders(self.session, FOLDER)
 
         self.start_install()
 
-        self.assert_stopped_after_unpacking(kept, COPY_FAILED_LINE)
+        self.assert_stopped_after_unpacking(
+            kept, COPY_FAILED_LINE,
+            "the display driver could not be copied into the system folder", FOLDER, made)
+
+    def test_older_copy_of_a_member_is_overwritten_not_deleted_by_the_undo(self):
+        # A reinstall over an earlier copy of the game's program (and a
+        # file of the user's); the driver step then stops the install.
+        kept = self.place_driver("none")
+        old_game = b"an older kestdemo.exe"
+        self.session.write_file(FOLDER + installview.GAME_EXE, old_game)
+        self.session.write_file(FOLDER + "notes.txt", b"the user's own")
+
+        self.start_install()
+
+        self.assert_stopped_after_unpacking(
+            kept, NO_VERSION_LINE,
+            installview.UNCHECKED_DRIVER_REASON % "No version info available", FOLDER, [],
+            kept_files={installview.GAME_EXE: installview.game_file(installview.GAME_EXE),
+                        "notes.txt": b"the user's own"})
 
 
 if __name__ == "__main__":

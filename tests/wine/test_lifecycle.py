@@ -150,23 +150,33 @@ class LifecycleTests(removeview.RemovalTestCase):
         self.assertFalse(self.exists(folder))
         self.assertFalse(self.exists(SHORTCUT))
 
-        # Install in the same run: the game is unpacked, but the install is
-        # not called completed and the splash still offers Install.
+        # Install in the same run: the game is unpacked, then taken back
+        # when it cannot be recorded; the user is told why in one message,
+        # no Start-menu entry is made, and the splash still offers Install.
         self.select(SPOT_EXIT, installed=False)
         installview.open_folder_dialog(self.session, window, by="mouse")
         self.assertEqual(folder, installview.folder_field_text(self.session))
+        made = installview.missing_folders(self.session, folder)
+        self.assertEqual(["C:\\Games\\Kest"], made)
         installview.press_okay(self.session)
         box = installview.next_message(self.session, installview.INSTALL_TIMEOUT)
         self.assertIsNotNone(box, "no message after the install")
-        self.assertEqual(installview.NOT_RECORDED_TEXT, box.text)
+        reason = installview.NOT_RECORDED_REASON
+        self.assertEqual(installview.ABANDONED_TEXT % reason, box.text)
         self.session.message_box(press="OK")
         self.assertIsNone(installview.next_message(self.session, 3))
-        self.assert_holds_game_files(folder)
+        self.assertFalse(self.exists(folder))
+        # The driver step had moved the game's driver on already.
+        created = [folder + name for name in installview.game_members()
+                   if name != installview.DRIVER_MEMBER]
         self.assertEqual((removeview.NOT_FORGOTTEN_LINE + "\r\n").encode() +
                          installview.extracting_log(folder) +
-                         (installview.NOT_RECORDED_LINE + "\r\n").encode(),
+                         (installview.NOT_RECORDED_LINE + "\r\n").encode() +
+                         installview.undo_log(reason, created, made),
                          self.session.read_log())
         self.assertIsNone(self.session.reg_values(SETTINGS_KEY))
+        self.assertFalse(self.exists(SHORTCUT))
+        self.assertIsNone(self.session.read_file(installview.GROUP_FILE))
         self.assert_captions_not_installed()
         self.assertTrue(program.running())
 

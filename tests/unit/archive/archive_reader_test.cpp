@@ -189,6 +189,45 @@ TEST_F(ExtractArchiveTest, FileThatCannotBeOpenedIsNotExtracted)
     EXPECT_EQ(FileOf("b.txt"), Bytes{1});
 }
 
+// The paths the extraction announced, and the one it is to refuse.
+static Strings AnnouncedPaths;
+static std::string RefusedPath;
+
+static int NoteAnnouncedPath(const char *path)
+{
+    AnnouncedPaths.push_back(path);
+    return RefusedPath != path;
+}
+
+TEST_F(ExtractArchiveTest, EachOutputIsAnnouncedBeforeItIsOpenedAndARefusalStopsTheWalk)
+{
+    AnnouncedPaths.clear();
+    RefusedPath = PathOf("b.txt");
+    ArchiveOpeningFile = NoteAnnouncedPath;
+    int result = Extract(BuildArchive({StoredMember("a.txt", Bytes{1}),
+                                       StoredMember("b.txt", Bytes{2}),
+                                       StoredMember("c.txt", Bytes{3})}));
+    ArchiveOpeningFile = nullptr;
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(AnnouncedPaths, (Strings{PathOf("a.txt"), PathOf("b.txt")}));
+    // The refused member is neither made nor told: the caller says why.
+    EXPECT_TRUE(EventsOf("message: ").empty());
+    EXPECT_EQ(FileOf("a.txt"), Bytes{1});
+    EXPECT_FALSE(Exists("b.txt"));
+    EXPECT_FALSE(Exists("c.txt"));
+
+    // A test walk writes nothing, so it announces nothing.
+    AnnouncedPaths.clear();
+    ArchiveOpeningFile = NoteAnnouncedPath;
+    ArchiveTestOnly = 1;
+    result = Extract(BuildArchive({StoredMember("b.txt", Bytes{2})}));
+    ArchiveTestOnly = 0;
+    ArchiveOpeningFile = nullptr;
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(AnnouncedPaths.empty());
+}
+
 TEST_F(ExtractArchiveTest, ReplacementNameFromInputIsUsed)
 {
     SetReplacementInput("nosuchdir/again.txt\nrenamed.txt\n");
