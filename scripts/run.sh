@@ -8,8 +8,10 @@
 #   saved to build/run-screenshot.png and the installer is closed again.
 # The Wine prefix is build/wine-run-win32 or build/wine-run-win64 (made on
 # first use, kept between runs so that an installation can be tried across
-# starts); the tree's program-group converter grpconv.exe is placed in its
-# Windows directory.
+# starts). It gets no program-group converter: like Windows from Vista on,
+# the installer then makes its Start-menu entry with the shell's link
+# object, as a player on a current Windows sees it. (The stand-in
+# grpconv.exe is a test aid for the converter of older Windows versions.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -75,7 +77,12 @@ if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
   "$loader" wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
-cp "$root/build/$kind/grpconv.exe" "$WINEPREFIX/drive_c/windows/"
+# Earlier runs placed the stand-in converter here; it goes again.
+for place in windows windows/system32; do
+  if cmp -s "$root/build/$kind/grpconv.exe" "$WINEPREFIX/drive_c/$place/grpconv.exe"; then
+    rm -f "$WINEPREFIX/drive_c/$place/grpconv.exe"
+  fi
+done
 
 # The private Xvfb has no window manager: there Wine is told to place and
 # focus its windows itself, so that closing a dialog or a box does not wait

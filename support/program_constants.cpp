@@ -2,4 +2,5 @@
 
 const char GameExeName[] = "kestdemo.exe";
 const char GameDisplayName[] = "Rarivur Ivad Oraz";
+const char ProgramGroupName[] = "Brevald";
 const uint32_t RequiredSpace = 8500000;

@@ -5,6 +5,7 @@
 
 extern const char GameExeName[];      // "kestdemo.exe", the game's program
 extern const char GameDisplayName[];  // "Rarivur Ivad Oraz", as the user sees it
+extern const char ProgramGroupName[]; // "Brevald", the Start-menu group of the maker's games
 extern const uint32_t RequiredSpace;  // the least free space the install asks for
 
 enum {

@@ -14,6 +14,9 @@ typedef BOOL(WINAPI *VerQueryValueFunction)(LPCVOID, LPCSTR, LPVOID *, PUINT);
 typedef HANDLE(WINAPI *CreateSnapshotFunction)(DWORD, DWORD);
 typedef BOOL(WINAPI *ThreadWalkFunction)(HANDLE, LPTHREADENTRY32);
 typedef HANDLE(WINAPI *OpenThreadFunction)(DWORD, BOOL, DWORD);
+typedef BOOL(WINAPI *FindActCtxSectionStringFunction)(DWORD, const GUID *, ULONG, LPCSTR,
+                                                      PACTCTX_SECTION_KEYED_DATA);
+typedef HRESULT(WINAPI *GetFolderPathFunction)(HWND, int, HANDLE, DWORD, LPSTR);
 
 enum {
     // The threads watched at exit: as many as one wait can take.
@@ -43,12 +46,18 @@ static AnyFunction FindFunction(HMODULE module, const char *function)
 // Whether the process's activation context sends a load of name to a
 // library of its own (comctl32 of the version the manifest asks for): such
 // a load never searches the program's folder.
+// Activation contexts came with Windows XP: before it, nothing is
+// redirected, and the function is looked up so that the installer still
+// loads there.
 static int RedirectedByManifest(const char *name)
 {
+    FindActCtxSectionStringFunction findSection = (FindActCtxSectionStringFunction)FindFunction(
+        GetModuleHandleA("kernel32.dll"), "FindActCtxSectionStringA");
+    if (findSection == NULL)
+        return 0;
     ACTCTX_SECTION_KEYED_DATA found = {};
     found.cbSize = sizeof found;
-    return FindActCtxSectionStringA(0, NULL, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, name,
-                                    &found) != 0;
+    return findSection(0, NULL, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, name, &found) != 0;
 }
 
 // Loads the library name from the system directory by its full path there,
@@ -189,4 +198,16 @@ void SystemStopSound(void)
     }
     for (DWORD i = 0; i < count; i++)
         CloseHandle(threads[i]);
+}
+
+BOOL SystemFolderPath(int folder, char *path)
+{
+    // shell32 has it from Windows 2000 (and 98, Me with Internet Explorer
+    // 5); it is looked up so that the installer loads where it is missing.
+    GetFolderPathFunction getFolderPath =
+        (GetFolderPathFunction)FindFunction(GetModuleHandleA("shell32.dll"), "SHGetFolderPathA");
+    path[0] = '\0';
+    if (getFolderPath == NULL || getFolderPath(NULL, folder, NULL, 0, path) != S_OK)
+        return FALSE;
+    return path[0] != '\0';
 }

@@ -38,3 +38,8 @@ void SystemInitCommonControls(void);
 DWORD SystemFileVersionInfoSize(const char *path, DWORD *handle);
 BOOL SystemFileVersionInfo(const char *path, DWORD handle, DWORD size, void *record);
 BOOL SystemVerQueryValue(const void *record, const char *subBlock, void **value, UINT *length);
+
+// SHGetFolderPathA of shell32 (SHGFP_TYPE_CURRENT, no token) for the
+// CSIDL folder: path (MAX_PATH bytes) receives it. FALSE, with path empty,
+// when the system has no such function or cannot name the folder.
+BOOL SystemFolderPath(int folder, char *path);

@@ -7,8 +7,8 @@
 #include "support/settings.h"
 #include "support/support.h"
 #include "support/text_format.h"
+#include "system/shell_shortcut.h"
 
-static const char GroupName[] = "Brevald";
 static const char GroupFileName[] = "SETUP.INI";
 static const char ConverterFileName[] = "grpconv.exe";
 static const char GroupFolder[] = "Start Menu\\Programs\\Brevald";
@@ -25,21 +25,36 @@ static const char GroupFileFormat[] =
 // and two paths of at most 259 characters each.
 enum { GroupFileSize = 74 + 2 * PathBufferSize };
 
-// Starts the Windows directory's program-group converter, named by its
-// full path (quoted: the folder may hold spaces) so that no program of its
-// name beside the installer or on the path runs instead, with "-o".
-// Returns WinExec's result: above 31 when it started, an error code (2 for
-// a missing file) otherwise.
-static int StartConverter(void)
+// Finds the program-group converter where Windows keeps it: the system
+// directory (NT 4, 2000, XP), else the Windows directory (95, 98, Me). Only
+// these full paths are looked at, never the installer's folder, the current
+// one or the path, so that no planted program of its name runs. Returns 1
+// with converter (PathBufferSize + 1 bytes) set, or 0 when neither has one.
+static int FindConverter(char *converter)
 {
-    char converter[PathBufferSize + 1] = "";  // room for AppendPath's second zero
-    UINT length = GetWindowsDirectoryA(converter, PathBufferSize);
-    if (length == 0 || length >= PathBufferSize ||
-        !AppendPath(converter, sizeof converter, ConverterFileName))
-        return ERROR_PATH_NOT_FOUND;
+    for (int place = 0; place < 2; place++) {
+        converter[0] = '\0';
+        UINT length = place == 0 ? GetSystemDirectoryA(converter, PathBufferSize)
+                                 : GetWindowsDirectoryA(converter, PathBufferSize);
+        if (length != 0 && length < PathBufferSize &&
+            AppendPath(converter, PathBufferSize + 1, ConverterFileName) && PathExists(converter))
+            return 1;
+    }
+    return 0;
+}
+
+// Starts the converter at its full path (quoted: the folder may hold
+// spaces) with "-o", not waiting for it. Returns 1 when it started; a
+// failure is logged.
+static int StartConverter(const char *converter)
+{
     char command[PathBufferSize + 8];
     FormatText(command, sizeof command, "\"%s\" -o", converter);
-    return (int)WinExec(command, SW_HIDE);
+    UINT started = WinExec(command, SW_HIDE);
+    if (started > 31)
+        return 1;
+    SetupLog("unable to start %s (error %u)", converter, started);
+    return 0;
 }
 
 int CreateProgramGroup(void)
@@ -66,11 +81,17 @@ int CreateProgramGroup(void)
     if (file == HFILE_ERROR)
         return 0;
     char text[GroupFileSize];
-    size_t textLength = FormatText(text, sizeof text, GroupFileFormat, GroupName,
+    size_t textLength = FormatText(text, sizeof text, GroupFileFormat, ProgramGroupName,
                                    GameDisplayName, shortGamePath, InstallFolder);
     _lwrite(file, text, (UINT)textLength);
     _lclose(file);
-    return StartConverter();
+
+    // Where Windows has no converter any more, the shell's link object
+    // makes the entry, naming the game by its full path.
+    char converter[PathBufferSize + 1];  // room for AppendPath's second zero
+    if (FindConverter(converter))
+        return StartConverter(converter);
+    return MakeShellShortcut(gamePath, InstallFolder);
 }
 
 int DeleteShortcut(void)
@@ -84,5 +105,9 @@ int DeleteShortcut(void)
         return 0;
     strcat(shortcut, ShortcutExtension);
     GetShortPathNameA(shortcut, shortcut, sizeof shortcut);
-    return DeleteFileA(shortcut);
+    int deleted = DeleteFileA(shortcut) != 0;
+    // The entry the shell's link object made where there was no converter.
+    if (DeleteShellShortcut())
+        deleted = 1;
+    return deleted;
 }

@@ -3,11 +3,16 @@
 #pragma once
 
 // Writes "SETUP.INI" into the Windows directory and starts the converter
-// "grpconv.exe" of the Windows directory with "-o", which makes the group
-// "Brevald" holding the game's shortcut. Returns the converter start's
-// result, or 0 when the file cannot be created.
+// "grpconv.exe" with "-o", which makes the group "Brevald" holding the
+// game's shortcut: the system directory's converter (NT 4 to XP), else the
+// Windows directory's (95 to Me). Where neither exists (Vista on), the
+// shell's link object makes the shortcut in the all-users Programs folder
+// (system/shell_shortcut.h). Returns 1 when the converter started or the
+// shortcut was made, 0 otherwise (a failure after the file is logged).
 int CreateProgramGroup(void);
 
-// Deletes the game's shortcut from the group's Start-menu folder; the
-// folder stays.
+// Deletes the game's shortcut wherever this installer makes it: from the
+// converter's group folder under the Windows directory (which stays), and
+// from the all-users Programs folder (whose group folder goes when left
+// empty). Returns 1 when a shortcut was deleted.
 int DeleteShortcut(void);

@@ -4,10 +4,14 @@
 # beside it and importing at load time only DLLs on the system's known-DLL
 # list, which Windows never takes from the program's folder; each carrying a
 # GAMEDATA archive with the same member names, whose game program and
-# display driver are built for the installer's own processor.
+# display driver are built for the installer's own processor. And every
+# function the 32-bit installer imports at load time is on the allowlist
+# win32_imports.txt beside this script: each there was looked up and found
+# in Windows 2000 or earlier, so a new import fails here until someone has.
 #
 # usage: check_installers.sh LZHPACK WIN32_TREE WIN64_TREE WORKDIR
 set -u
+export LC_ALL=C
 lzhpack=$1
 win32_tree=$2
 win64_tree=$3
@@ -68,6 +72,24 @@ check_tree() {
 }
 
 check_tree "$win32_tree" i686-w64-mingw32-objdump "PE32 executable (GUI) Intel 80386"
+
+# check_imported_functions INSTALLER OBJDUMP ALLOWLIST: every DLL!function
+# pair of the import table must be a line's first word in the allowlist.
+check_imported_functions() {
+  local installer=$1 objdump=$2 allowlist=$3
+  "$objdump" -p "$installer" | awk '
+    /DLL Name:/ { dll = tolower($3); next }
+    /^$/ { dll = "" }
+    dll != "" && NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print dll "!" $3 }
+  ' | sort -u > "$work/win32/imports.txt"
+  [ -s "$work/win32/imports.txt" ] || { fail "win32: no imported function read"; return; }
+  grep -v '^\s*\(#\|$\)' "$allowlist" | awk '{ print tolower($1) }' | sort -u > "$work/win32/allowed.txt"
+  local unlisted
+  unlisted=$(comm -23 <(tr 'A-Z' 'a-z' < "$work/win32/imports.txt" | sort -u) "$work/win32/allowed.txt")
+  [ -z "$unlisted" ] || fail "win32: imports not on $(basename "$allowlist"): $(echo $unlisted)"
+}
+check_imported_functions "$win32_tree/KestSetup.exe" i686-w64-mingw32-objdump \
+  "$(dirname "$0")/win32_imports.txt"
 check_tree "$win64_tree" x86_64-w64-mingw32-objdump "PE32+ executable (GUI) x86-64"
 
 if [ -s "$work/win32/members.txt" ] && [ -s "$work/win64/members.txt" ]; then
