@@ -51,33 +51,34 @@ int JournalMissingFolders(InstallJournal *journal, const char *folder)
     return 1;
 }
 
+// Takes back count noted paths with takeBack, the last noted first, passing
+// over those not there; logs each as "undo: <done> the <noun> PATH" or
+// "undo: could not <verb> the <noun> PATH", and counts them.
+static void UndoEntries(char (*paths)[PathBufferSize], unsigned count,
+                        int (*takeBack)(const char *), const char *verb, const char *done,
+                        const char *noun, unsigned *removed, unsigned *left)
+{
+    for (unsigned i = count; i-- > 0;) {
+        const char *path = paths[i];
+        if (!PathExists(path))
+            continue;
+        if (takeBack(path)) {
+            SetupLog("undo: %s the %s %s", done, noun, path);
+            (*removed)++;
+        } else {
+            SetupLog("undo: could not %s the %s %s", verb, noun, path);
+            (*left)++;
+        }
+    }
+}
+
 int UndoJournal(InstallJournal *journal)
 {
     unsigned removedFiles = 0, removedFolders = 0, left = 0;
-    for (unsigned i = journal->fileCount; i-- > 0;) {
-        const char *path = journal->files[i];
-        if (!PathExists(path))
-            continue;
-        if (DeleteFileAt(path)) {
-            SetupLog("undo: deleted the file %s", path);
-            removedFiles++;
-        } else {
-            SetupLog("undo: could not delete the file %s", path);
-            left++;
-        }
-    }
-    for (unsigned i = journal->folderCount; i-- > 0;) {
-        const char *path = journal->folders[i];
-        if (!PathExists(path))
-            continue;
-        if (RemoveEmptyFolder(path)) {
-            SetupLog("undo: removed the folder %s", path);
-            removedFolders++;
-        } else {
-            SetupLog("undo: could not remove the folder %s", path);
-            left++;
-        }
-    }
+    UndoEntries(journal->files, journal->fileCount, DeleteFileAt, "delete", "deleted", "file",
+                &removedFiles, &left);
+    UndoEntries(journal->folders, journal->folderCount, RemoveEmptyFolder, "remove", "removed",
+                "folder", &removedFolders, &left);
     if (removedFiles + removedFolders + left != 0)
         SetupLog("undo: %u files and %u folders of this install removed, %u left", removedFiles,
                  removedFolders, left);

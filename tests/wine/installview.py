@@ -446,6 +446,17 @@ class InstallTestCase(shellview.SplashTestCase):
     def start_setup(self, exe=None):
         return start_setup(self.session, exe)
 
+    def confirm_folder(self, folder):
+        """Starts the installer, opens the folder dialog from the keyboard,
+        types folder and presses Okay; returns (program, X id of the splash,
+        the splash's window record)."""
+        program, window = self.start_setup()
+        splash = self.session.wait_window(shellview.WINDOW_TITLE)
+        self.open_folder_dialog(window)
+        type_folder(self.session, folder)
+        press_okay(self.session)
+        return program, window, splash
+
     def install(self, folder=None, by="keyboard", **options):
         return install_through_ui(self.session, folder, by, **options)
 

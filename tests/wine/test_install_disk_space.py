@@ -25,7 +25,6 @@ import tempfile
 
 import installview
 import kestwine
-import shellview
 from installview import REQUIRED_SPACE
 
 DRIVE_FOLDER = "D:\\KestDemo"
@@ -80,11 +79,7 @@ class SmallDriveTests(installview.InstallTestCase):
         (message box, free bytes measured while it is shown, the splash's X
         id, the installer)."""
         self.mount_small_drive(size, read_only)
-        program, window = self.start_setup()
-        splash = self.session.wait_window(shellview.WINDOW_TITLE)
-        self.open_folder_dialog(window)
-        installview.type_folder(self.session, folder)
-        installview.press_okay(self.session)
+        program, window, splash = self.confirm_folder(folder)
         box = self.session.message_box(timeout=60)
         free = self.free_bytes()
         self.assertEqual(splash.hwnd, box.window.owner)
@@ -146,11 +141,7 @@ class UnwritableFolderTests(installview.InstallTestCase):
         with open(blocker, "wb") as f:
             f.write(b"not a folder")
         folder = "C:\\Games\\KestDemo\\"
-        program, window = self.start_setup()
-        splash = self.session.wait_window(shellview.WINDOW_TITLE)
-        self.open_folder_dialog(window)
-        installview.type_folder(self.session, folder)
-        installview.press_okay(self.session)
+        program, window, splash = self.confirm_folder(folder)
 
         box = self.session.message_box(timeout=60)
         self.assertEqual(installview.UNMADE_FOLDER_TEXT % folder, box.text)
@@ -175,10 +166,7 @@ class UnwritableFolderTests(installview.InstallTestCase):
         os.makedirs(os.path.join(self.session.host_path(folder), blocked))
         self.session.write_file(folder + "save.dat", b"the user's own")
 
-        program, window = self.start_setup()
-        self.open_folder_dialog(window)
-        installview.type_folder(self.session, folder)
-        installview.press_okay(self.session)
+        program, window, splash = self.confirm_folder(folder)
 
         reason = installview.UNPACK_REASON
         texts = installview.messages_until(self.session, installview.ABANDONED_TEXT % reason)

@@ -68,13 +68,8 @@ class DriverUpdateTests(installview.InstallTestCase):
         subprocess.run(["mount", "-o", "remount,ro,bind", host], check=True, timeout=30)
 
     def start_install(self, folder=FOLDER):
-        """Starts the installer and confirms folder in the folder dialog;
-        returns (program, X id of the splash)."""
-        program, window = self.start_setup()
-        self.open_folder_dialog(window)
-        installview.type_folder(self.session, folder)
-        installview.press_okay(self.session)
-        return program, window
+        """Starts the installer and confirms folder in the folder dialog."""
+        self.confirm_folder(folder)
 
     def assert_stopped_after_unpacking(self, kept_driver, driver_line, reason, folder,
                                        made_folders, kept_files=None):
