@@ -1,6 +1,7 @@
 // Services that every part of the installer uses: the setup log, a formatted
 // message box, the status text under the progress bar, the progress bar
-// itself, path joining and dialog centring.
+// itself, path joining, the file checks and removals the install undo needs,
+// and dialog centring.
 //
 // The functions that differ by platform have two implementations:
 // support_win32.cpp (the installer) and support_console.cpp (host tools and

@@ -82,7 +82,7 @@ def find_faults(source_dir, allowed):
 
 def main():
     source_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir)
+        os.path.dirname(os.path.abspath(__file__)), os.pardir)
     allowed = read_layers(os.path.join(source_dir, "README.md"))
     faults = list(find_faults(source_dir, allowed))
     for fault in faults:
