@@ -3,10 +3,14 @@
 each in a fresh prefix and screen, and the removal after it.
 
     install_bench.py [--runs N] [--template DIR] [--folder C:\\...] [--if-runnable]
+                     [--record DIR]
 
 Prints, for every run and as medians over the runs, the seconds from Enter
 in the folder dialog to the completion box, split into phases, and the
-seconds from Yes in the removal question to the "Demo removed." box.
+seconds from Yes in the removal question to the "Demo removed." box. With
+--record, the median install is kept in DIR, and once both kinds have run
+into it (as the install_bench target runs them), the 64-bit installer's
+median over the 32-bit one's is printed.
 
 The installer is not changed or traced; the phases come from what it
 leaves behind and from the screen:
@@ -23,8 +27,10 @@ leaves behind and from the screen:
     converter (grpconv.exe, started by the installer) saves;
   - box: the X server's report that the message box was mapped (xev
     watching the root window), so no polling delay enters the figures.
-After the shortcut come the converter's end (the installer waits for it),
-the registry record and the box, which leave no file time behind. In the
+The registry record, which leaves no file time behind, comes between the
+driver and the group file. The installer does not wait for the converter,
+so its shortcut and the box race; the box has come last in every run seen
+here. In the
 removal, folder gone is the modification time of the install folder's
 parent, which its deletion changes.
 
@@ -294,6 +300,25 @@ def run_benchmark(runs, template, folder):
         for number, row in enumerate(rows, 1):
             print_row("run %d" % number, row, columns)
         print_row("median", medians(rows, columns), columns)
+    return medians(installs, INSTALL_PHASES)["install"]
+
+
+def record_median(folder, kind, median):
+    """Writes this kind's median install seconds into folder and, when the
+    other kind's stands there from the same benchmark run, prints the
+    ratio of the two (the 64-bit installer's over the 32-bit one's)."""
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, kind + ".median"), "w") as f:
+        f.write("%.6f\n" % median)
+    medians = {}
+    for name in ("win32", "win64"):
+        path = os.path.join(folder, name + ".median")
+        if os.path.exists(path):
+            with open(path) as f:
+                medians[name] = float(f.read())
+    if len(medians) == 2 and medians["win32"] > 0:
+        print("\ninstall median, win64 / win32: %.2f (%.3f s / %.3f s)" %
+              (medians["win64"] / medians["win32"], medians["win64"], medians["win32"]))
 
 
 def main():
@@ -303,6 +328,9 @@ def main():
     parser.add_argument("--folder", default=DEFAULT_FOLDER, help="the folder typed")
     parser.add_argument("--if-runnable", action="store_true",
                         help="end with status 0 when this kind cannot run here")
+    parser.add_argument("--record", metavar="DIR",
+                        help="keep the median install time in DIR and print its ratio to the "
+                             "other kind's, when that is there")
     args = parser.parse_args()
     runs, reason = kestwine.probe_wine(kestwine.PATHS.kind)
     if not runs:
@@ -321,7 +349,9 @@ def main():
             print("making a template prefix for %s programs ..." % kestwine.PATHS.kind, flush=True)
             make_template_prefix.make_prefix(template,
                                              os.path.join(kestwine.PATHS.windows, "grpconv.exe"))
-        run_benchmark(args.runs, template, args.folder)
+        median = run_benchmark(args.runs, template, args.folder)
+        if args.record:
+            record_median(args.record, kestwine.PATHS.kind, median)
     finally:
         if scratch is not None:
             shutil.rmtree(scratch, ignore_errors=True)
