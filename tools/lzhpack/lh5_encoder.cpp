@@ -8,7 +8,12 @@
 
 enum {
     UnusedCharCost = 12,  // guess for a code the current model does not have
-    UnusedPosCost = 6
+    UnusedPosCost = 6,
+    // A chunk is parsed once more under its own codes when they would make
+    // its tokens at least this many hundredths of a percent cheaper than
+    // the model it was parsed under: below that, a second parse rarely
+    // finds a smaller block and doubles the time.
+    ReparseGainBasisPoints = 100
 };
 
 EncoderSettings DefaultEncoderSettings(void)
@@ -16,7 +21,7 @@ EncoderSettings DefaultEncoderSettings(void)
     EncoderSettings settings;
     settings.chainDepth = 6;
     settings.niceLength = 32;
-    settings.chunkSize = 16384;
+    settings.chunkSize = 8192;
     return settings;
 }
 
@@ -50,6 +55,69 @@ static void ModelFromPlan(const BlockPlan *plan, CostModel *model)
     }
 }
 
+// Exchanges two plans (they are large: only the pointers move).
+static void SwapPlans(BlockPlan **a, BlockPlan **b)
+{
+    BlockPlan *kept = *a;
+    *a = *b;
+    *b = kept;
+}
+
+// The bits that tokens of stats cost under model, their extra bits included
+// (the model's distance costs carry them).
+static uint64_t TokenBits(const BlockStatistics *stats, const CostModel *model)
+{
+    uint64_t bits = 0;
+    for (int i = 0; i < NumCharCodes; i++)
+        bits += (uint64_t)stats->charFrequencies[i] * model->charCost[i];
+    for (int j = 0; j < NumPosCodes; j++)
+        bits += (uint64_t)stats->posFrequencies[j] * model->distanceCost[j];
+    return bits;
+}
+
+// One parsed chunk: its tokens, their counts and the block they would make
+// on their own.
+struct ParsedChunk {
+    std::vector<Lh5Token> tokens;
+    BlockStatistics stats;
+    BlockPlan *plan;
+};
+
+// Parses [start, end) under model into chunk, planning its block.
+static void ParseIntoChunk(MatchFinder *finder, size_t start, size_t end, const EncoderSettings *settings,
+                           const CostModel *model, ParseState *state, ParsedChunk *chunk)
+{
+    ParseChunk(finder, start, end, settings->chainDepth, settings->niceLength, model, state, &chunk->tokens,
+               &chunk->stats);
+    PlanBlock(&chunk->stats, chunk->plan);
+}
+
+// Parses the chunk [start, end), already in chunk as parsed under another
+// model, once more under its own codes, with the finder restarted before
+// it (its positions are entered once per parse), and keeps whichever parse
+// makes the smaller block. The parse state's flags are those of the parse
+// kept.
+static void ReparseUnderOwnCodes(MatchFinder *finder, size_t start, size_t end,
+                                 const EncoderSettings *settings, ParseState *state, ParsedChunk *chunk,
+                                 ParsedChunk *again)
+{
+    CostModel own;
+    ModelFromPlan(chunk->plan, &own);
+    int sparse = state->sparse, deep = state->deep;
+    RestartMatchFinderAt(finder, start, state->candidates);
+    state->sparse = 0;
+    state->deep = 0;
+    ParseIntoChunk(finder, start, end, settings, &own, state, again);
+    if (again->plan->totalBits < chunk->plan->totalBits) {
+        chunk->tokens.swap(again->tokens);
+        chunk->stats = again->stats;
+        SwapPlans(&chunk->plan, &again->plan);
+    } else {
+        state->sparse = sparse;
+        state->deep = deep;
+    }
+}
+
 // The block being gathered: the tokens of one or more chunks.
 struct PendingBlock {
     std::vector<Lh5Token> tokens;
@@ -65,14 +133,6 @@ static void EmitBlock(BitWriter *writer, PendingBlock *block)
     WriteCodedBlock(writer, block->plan, block->tokens.data(), (uint32_t)block->tokens.size());
     block->tokens.clear();
     ClearStatistics(&block->stats);
-}
-
-// Exchanges two plans (they are large: only the pointers move).
-static void SwapPlans(BlockPlan **a, BlockPlan **b)
-{
-    BlockPlan *kept = *a;
-    *a = *b;
-    *b = kept;
 }
 
 void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings,
@@ -96,9 +156,10 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     PendingBlock block;
     block.plan = new BlockPlan;
     ClearStatistics(&block.stats);
-    std::vector<Lh5Token> part;
-    BlockStatistics partStats, mergedStats;
-    BlockPlan *partPlan = new BlockPlan;
+    ParsedChunk part, again;
+    part.plan = new BlockPlan;
+    again.plan = new BlockPlan;
+    BlockStatistics mergedStats;
     BlockPlan *mergedPlan = new BlockPlan;
     CostModel model;
     DefaultModel(&model);
@@ -106,31 +167,25 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     for (size_t start = 0; start < size; start += chunkSize) {
         size_t end = size - start > chunkSize ? start + chunkSize : size;
         // The chunk parsed as a continuation of the pending block, and its
-        // codes as a block of its own.
-        ParseChunk(finder, start, end, settings->chainDepth, settings->niceLength, &model, state, &part,
-                   &partStats);
-        PlanBlock(&partStats, partPlan);
-        if (start == 0) {
-            // The first chunk was parsed under a guessed model: parse it
-            // once more under its own codes, with the finder started
-            // afresh (its positions are entered once per parse).
-            ModelFromPlan(partPlan, &model);
-            StartMatchFinder(finder, data, size);
-            state->sparse = 0;
-            state->deep = 0;
-            ParseChunk(finder, start, end, settings->chainDepth, settings->niceLength, &model, state, &part,
-                       &partStats);
-            PlanBlock(&partStats, partPlan);
-        }
+        // codes as a block of its own. The first chunk was parsed under a
+        // guessed model, so it is always parsed again; a later one when
+        // its own codes differ enough from those it was parsed under.
+        ParseIntoChunk(finder, start, end, settings, &model, state, &part);
+        CostModel own;
+        ModelFromPlan(part.plan, &own);
+        if (start == 0 ||
+            TokenBits(&part.stats, &model) * 10000 >
+                TokenBits(&part.stats, &own) * (10000 + ReparseGainBasisPoints))
+            ReparseUnderOwnCodes(finder, start, end, settings, state, &part, &again);
         // It joins the pending block when that costs no more than two
         // blocks would.
         int merged = 0;
-        if (!block.tokens.empty() && block.tokens.size() + part.size() <= MaxBlockCodes) {
+        if (!block.tokens.empty() && block.tokens.size() + part.tokens.size() <= MaxBlockCodes) {
             mergedStats = block.stats;
-            AddStatistics(&mergedStats, &partStats);
+            AddStatistics(&mergedStats, &part.stats);
             PlanBlock(&mergedStats, mergedPlan);
-            if (mergedPlan->totalBits <= block.plan->totalBits + partPlan->totalBits) {
-                block.tokens.insert(block.tokens.end(), part.begin(), part.end());
+            if (mergedPlan->totalBits <= block.plan->totalBits + part.plan->totalBits) {
+                block.tokens.insert(block.tokens.end(), part.tokens.begin(), part.tokens.end());
                 block.stats = mergedStats;
                 SwapPlans(&block.plan, &mergedPlan);
                 merged = 1;
@@ -138,9 +193,9 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         }
         if (!merged) {
             EmitBlock(&writer, &block);
-            block.tokens.swap(part);
-            block.stats = partStats;
-            SwapPlans(&block.plan, &partPlan);
+            block.tokens.swap(part.tokens);
+            block.stats = part.stats;
+            SwapPlans(&block.plan, &part.plan);
         }
         ModelFromPlan(block.plan, &model);
     }
@@ -148,7 +203,8 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     FlushBits(&writer);
 
     delete mergedPlan;
-    delete partPlan;
+    delete again.plan;
+    delete part.plan;
     delete block.plan;
     delete state;
     delete finder;

@@ -98,3 +98,13 @@ void EnterPositions(MatchFinder *finder, size_t to, PositionCandidates *candidat
         EnterLastPosition(finder, position, &candidates[position - from]);
     finder->nextEntry = to;
 }
+
+void RestartMatchFinderAt(MatchFinder *finder, size_t position, PositionCandidates *scratch)
+{
+    StartMatchFinder(finder, finder->data, finder->size);
+    finder->nextEntry = position > DictionarySize ? position - DictionarySize : 0;
+    while (finder->nextEntry < position) {
+        size_t to = position - finder->nextEntry > EnterAhead ? finder->nextEntry + EnterAhead : position;
+        EnterPositions(finder, to, scratch);
+    }
+}

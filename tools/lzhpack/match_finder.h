@@ -70,6 +70,12 @@ void StartMatchFinder(MatchFinder *finder, const uint8_t *data, size_t size);
 // candidates[i].
 void EnterPositions(MatchFinder *finder, size_t to, PositionCandidates *candidates);
 
+// Starts finder afresh over the same data, with the dictionary before
+// position (up to DictionarySize bytes) entered again, so that a stretch
+// from position on can be parsed once more. scratch (EnterAhead entries)
+// takes the candidates noted on the way, which no search needs.
+void RestartMatchFinderAt(MatchFinder *finder, size_t position, PositionCandidates *scratch);
+
 // ---- Searching one position: inline, as the parse does it at nearly
 // every position.
 

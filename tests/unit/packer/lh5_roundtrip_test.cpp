@@ -11,6 +11,7 @@
 #include "tests/support/decode_stream.h"
 #include "tools/lzhpack/lh5_encoder.h"
 #include "tools/lzhpack/lh5_token.h"
+#include "tools/lzhpack/match_finder.h"
 
 namespace {
 
@@ -150,6 +151,32 @@ TEST(Lh5RoundTrip, TextAfterLongRunsIsSearchedInFull)
     EncodeLh5(runThenText.data(), runThenText.size(), &settings, &packedBoth);
     EXPECT_LT(packedBoth.size(), packedText.size() + 200);
     ExpectRoundTrip(runThenText, "run, then text");
+}
+
+TEST(MatchFinderRestart, TheDictionaryBeforeTheRestartIsSearchedAndNoFurther)
+{
+    // A chunk parsed again starts from a finder restarted at its start:
+    // 100 bytes there repeat those 5,000 back (inside the dictionary), and
+    // 100 bytes later on repeat those 9,000 back (outside it).
+    Bytes data = RandomBytes(20000, 21);
+    memcpy(&data[10000], &data[5000], 100);
+    memcpy(&data[12000], &data[3000], 100);
+    MatchFinder *finder = new MatchFinder;
+    StartMatchFinder(finder, data.data(), data.size());
+    std::vector<PositionCandidates> candidates(EnterAhead);
+    RestartMatchFinderAt(finder, 10000, candidates.data());
+    EXPECT_EQ(finder->nextEntry, 10000u);
+    EnterPositions(finder, 10000 + EnterAhead, candidates.data());
+
+    MatchPair found[MaxMatchPairs];
+    int count = SearchPosition(finder, 10000, MaxMatchLength, &candidates[0], MaxChainDepth, found);
+    ASSERT_GT(count, 0);
+    EXPECT_GE(found[count - 1].length, 100);
+    EXPECT_EQ(found[count - 1].distance, 5000 - 1);
+
+    count = SearchPosition(finder, 12000, MaxMatchLength, &candidates[2000], MaxChainDepth, found);
+    EXPECT_TRUE(count == 0 || found[count - 1].length < 100);
+    delete finder;
 }
 
 TEST(Lh5RoundTrip, BlocksNeverHoldMoreThan65535Codes)
