@@ -65,15 +65,6 @@ static int MakeInstallFolder(void)
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return CanWriteInstallFolder();
 
-    // The folders the shell is about to make are noted first, so that a
-    // later stop removes them again.
-    if (!JournalMissingFolders(&Journal, InstallFolder)) {
-        MessageBoxFormat("The folder %s could not be made.\nPlease choose another folder.",
-                         InstallFolder);
-        SetupLog("unable to make the folder %s: too many folders to make", InstallFolder);
-        return 0;
-    }
-
     // Both paths end with two zero bytes: the shell takes lists of paths.
     char windowsIni[PathBufferSize + 1] = "";
     char probe[PathBufferSize + 1];
@@ -84,7 +75,10 @@ static int MakeInstallFolder(void)
     operation.pFrom = windowsIni;
     operation.pTo = probe;
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
-    int copied = length != 0 && length < PathBufferSize &&
+    // The folders the shell is about to make are noted first, so that a
+    // later stop removes them again.
+    int copied = JournalMissingFolders(&Journal, InstallFolder) &&
+                 length != 0 && length < PathBufferSize &&
                  AppendPath(windowsIni, sizeof windowsIni, "WIN.INI") &&
                  CopyText(probe, sizeof probe, InstallFolder) &&
                  AppendPath(probe, sizeof probe, "QOLT.INI") &&
@@ -229,15 +223,10 @@ int InstallDemo(void)
 int AbandonInstall(const char *reason)
 {
     SetupLog("the install did not complete: %s", reason);
-    int undone = UndoJournal(&Journal);
-    if (undone)
-        MessageBoxFormat("The install did not complete: %s.\n\n"
-                         "It was undone: nothing of it is left installed.",
-                         reason);
-    else
-        MessageBoxFormat("The install did not complete: %s.\n\n"
-                         "It was undone, but some of its files could not be removed "
-                         "(the setup log names them).",
-                         reason);
+    const char *outcome = UndoJournal(&Journal)
+                              ? "It was undone: nothing of it is left installed."
+                              : "It was undone, but some of its files could not be removed "
+                                "(the setup log names them).";
+    MessageBoxFormat("The install did not complete: %s.\n\n%s", reason, outcome);
     return 0;
 }
