@@ -794,10 +794,18 @@ class WineSession:
     def reg_values(self, key):
         """Every value of a registry key as {name: (type, data)}, data a str
         for REG_SZ and kin and an int for REG_DWORD; None when the key does
-        not exist. Read with `wine reg query`."""
-        completed = self.wine("reg", "query", key, timeout=60)
-        if completed.returncode != 0:
-            return None
+        not exist. Read with `wine reg query`, which says so with status 1
+        and "Unable to find"; any other failure (a reg that Wine tore down
+        at its exit, seen on a busy machine) is tried again, twice."""
+        for attempt in range(3):
+            completed = self.wine("reg", "query", key, timeout=60)
+            if completed.returncode == 0:
+                break
+            if completed.returncode == 1 and "Unable to find" in completed.stdout + completed.stderr:
+                return None
+        else:
+            raise HarnessError("reg query %s ended with %d three times: %s" %
+                               (key, completed.returncode, completed.stderr.strip()))
         values = {}
         for line in completed.stdout.splitlines():
             match = re.match(r"^    (.*?)    (REG_[A-Z_]+)    ?(.*?)\r?$", line)
