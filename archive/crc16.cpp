@@ -1,5 +1,7 @@
 #include "archive/crc16.h"
 
+#include "archive/crc16_carryless.h"
+
 enum { CrcReflectedPolynomial = 0xA001 };
 
 // Entry [0][i] is the CRC of the single byte i: eight shifts of the
@@ -26,7 +28,7 @@ static constexpr CrcTableSet BuildCrcTables(void)
 
 extern constexpr CrcTableSet CrcTables = BuildCrcTables();
 
-uint16_t FoldCrc(uint16_t crc, const uint8_t *bytes, size_t count)
+uint16_t FoldCrcByTables(uint16_t crc, const uint8_t *bytes, size_t count)
 {
     const uint16_t (*slices)[CrcTableSize] = CrcTables.slices;
     unsigned value = crc;
@@ -45,4 +47,11 @@ uint16_t FoldCrc(uint16_t crc, const uint8_t *bytes, size_t count)
     for (; i < count; i++)
         value = slices[0][(value ^ bytes[i]) & 0xFF] ^ (value >> 8);
     return (uint16_t)value;
+}
+
+uint16_t FoldCrc(uint16_t crc, const uint8_t *bytes, size_t count)
+{
+    if (count >= CarrylessFoldFrom && CarrylessCrcAvailable())
+        return FoldCrcCarryless(crc, bytes, count);
+    return FoldCrcByTables(crc, bytes, count);
 }

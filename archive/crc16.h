@@ -22,4 +22,11 @@ extern const CrcTableSet CrcTables;
 // Folds count bytes into crc and returns the new value:
 // crc = slices[0][(crc ^ b) & 0xFF] ^ (crc >> 8) for each byte b, sixteen
 // bytes at a time where it can.
+uint16_t FoldCrcByTables(uint16_t crc, const uint8_t *bytes, size_t count);
+
+// Below this many bytes the tables are as quick as the carry-less multiply.
+enum { CarrylessFoldFrom = 128 };
+
+// The same result as FoldCrcByTables, by the carry-less multiply
+// (crc16_carryless.h) where the processor has it and count is large enough.
 uint16_t FoldCrc(uint16_t crc, const uint8_t *bytes, size_t count);

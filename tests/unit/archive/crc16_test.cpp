@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/crc16.h"
+#include "archive/crc16_carryless.h"
 #include "tests/unit/archive/archive_builder.h"
 
 TEST(Crc16, StandardCheckValueAndTableEntries)
@@ -26,4 +27,27 @@ TEST(Crc16, MatchesTheBitwiseReferenceAtEveryLengthAndSplit)
         folded = FoldCrc(folded, part.data() + split, length - split);
         EXPECT_EQ(folded, ReferenceCrc(part)) << length;
     }
+}
+
+// The carry-less fold against the tables on lengths around its strides
+// (64 bytes) and lanes (16), with the register carried in from a first part
+// at every offset a lane can start at.
+TEST(Crc16, CarrylessFoldMatchesTheTablesAtEveryStrideAndLaneBoundary)
+{
+    if (!CarrylessCrcAvailable())
+        GTEST_SKIP() << "this processor has no carry-less multiply";
+    Bytes data = PatternBytes(70000, 31);
+    for (size_t length = 0; length <= 600; length++) {
+        EXPECT_EQ(FoldCrcCarryless(0, data.data(), length), ReferenceCrc(Bytes(data.begin(), data.begin() + length)))
+            << length;
+        for (size_t split = 0; split < 17 && split <= length; split += 5) {
+            uint16_t first = FoldCrcByTables(0, data.data(), split);
+            EXPECT_EQ(FoldCrcCarryless(first, data.data() + split, length - split),
+                      FoldCrcByTables(0, data.data(), length))
+                << length << " after " << split;
+        }
+    }
+    EXPECT_EQ(FoldCrcCarryless(0xFFFF, data.data(), data.size()),
+              FoldCrcByTables(0xFFFF, data.data(), data.size()));
+    EXPECT_EQ(FoldCrc(0x1234, data.data() + 3, 8192), FoldCrcByTables(0x1234, data.data() + 3, 8192));
 }
