@@ -22,6 +22,17 @@ EncoderSettings DefaultEncoderSettings(void)
     settings.chainDepth = 6;
     settings.niceLength = 32;
     settings.chunkSize = 8192;
+    settings.reparseAlways = 0;
+    return settings;
+}
+
+EncoderSettings BestEncoderSettings(void)
+{
+    EncoderSettings settings;
+    settings.chainDepth = MaxChainDepth;
+    settings.niceLength = MaxMatchLength;
+    settings.chunkSize = 4096;
+    settings.reparseAlways = 1;
     return settings;
 }
 
@@ -173,7 +184,7 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         ParseIntoChunk(finder, start, end, settings, &model, state, &part);
         CostModel own;
         ModelFromPlan(part.plan, &own);
-        if (start == 0 ||
+        if (start == 0 || settings->reparseAlways ||
             TokenBits(&part.stats, &model) * 10000 >
                 TokenBits(&part.stats, &own) * (10000 + ReparseGainBasisPoints))
             ReparseUnderOwnCodes(finder, start, end, settings, state, &part, &again);
