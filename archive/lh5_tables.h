@@ -26,6 +26,22 @@ enum {
     EntryLengthMask = (1 << EntrySymbolShift) - 1
 };
 
+// A CharTable entry of a match whose position code follows within the
+// table's width (FoldedMatchFlag set) holds the whole match: the bits of
+// both codes and of the position's extra bits together (EntryLengthMask,
+// at most 12 + 12), how many of them are extra bits, the match length less
+// MinMatchLength and how far back it starts before the extra bits are
+// added. FoldPositionCodes makes them; the other entries are unchanged.
+enum {
+    FoldedExtraShift = 6,
+    FoldedExtraMask = 0xF,
+    FoldedLengthShift = 10,
+    FoldedLengthMask = 0xFF,
+    FoldedBaseShift = 18,
+    FoldedBaseMask = 0x1FFF
+};
+static const uint32_t FoldedMatchFlag = 0x80000000u;
+
 // A PositionTable entry: how far back the code's match starts before its
 // extra bits are added (the distance + 1, << 16), the number of extra bits
 // (<< 8) and the code's length; or, where the code continues in the tree,
@@ -34,9 +50,9 @@ static const uint32_t PositionTreeFlag = 0x80000000u;
 
 extern uint16_t BlockRemaining;                 // codes left in the current block
 extern uint8_t CharLengths[NumCharCodes];
-extern uint16_t CharTable[CharTableSize];       // entries of the character/length code
+extern uint32_t CharTable[CharTableSize];       // entries of the character/length code
 extern uint8_t AuxLengths[NumPreCodes];         // pre-tree, then position code
-extern uint16_t AuxTable[AuxTableSize];         // entries of the pre-tree, then position code
+extern uint32_t AuxTable[AuxTableSize];         // entries of the pre-tree, then position code
 extern uint32_t PositionTable[AuxTableSize];    // AuxTable's position code with its distances
 extern uint16_t TreeLeft[TreeLinkCount];
 extern uint16_t TreeRight[TreeLinkCount];
@@ -55,18 +71,28 @@ void ReadBlockHeader(void);
 // is 0; such a table is still built as far as it can be without
 // overlapping codes, so it never writes outside table or past the last tree
 // link, and every walk from it ends within MaxCodeLength bits. Lengths
-// above MaxCodeLength are set to 0.
-void MakeTable(unsigned nchar, uint8_t *lengths, unsigned tableBits, uint16_t *table,
-               int lengthsSound);
+// above MaxCodeLength are set to 0. Returns 1 when the code was sound.
+int MakeTable(unsigned nchar, uint8_t *lengths, unsigned tableBits, uint32_t *table,
+              int lengthsSound);
+
+// Joins each position code in AuxTable with the distance it stands for.
+void MakePositionTable(void);
+
+// Gives the match codes of CharTable their position codes where both fit
+// the table's width. Only for a character/length code and a position code
+// that are both sound: then every code of at most the table's width fills
+// an aligned run of slots, and the bits past a slot pick one position
+// entry however the bits after them go.
+void FoldPositionCodes(void);
 
 // Reads the pre-tree's (nn = 19, 5-bit count, special index 3) or the
 // position code's (nn = 14, 4-bit count, no special index) lengths into
-// AuxLengths and builds AuxTable.
-void ReadAuxLengths(unsigned nn, unsigned countBits, int specialIndex);
+// AuxLengths and builds AuxTable. Returns 1 when the code was sound.
+int ReadAuxLengths(unsigned nn, unsigned countBits, int specialIndex);
 
 // Reads the character/length code lengths with the pre-tree and builds
-// CharTable.
-void ReadCharLengths(void);
+// CharTable. Returns 1 when the code was sound and not of one code alone.
+int ReadCharLengths(void);
 
 // The PositionTable entry of position code j (below NumPosCodes) whose code
 // is codeLength bits long: code 0 stands for distance 0, code 1 for 1, and

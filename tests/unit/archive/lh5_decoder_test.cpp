@@ -1,12 +1,16 @@
 // The decoder on streams written bit by bit: the one-code forms, matches
 // across calls, the extreme distances, a block count of 0, codes of 12, 13
-// and 16 bits, and where the cursor stands. Expected output comes from the
+// and 16 bits, position codes read in one lookup with their match code or
+// after it, and where the cursor stands. Expected output comes from the
 // format's definition of literals and matches (ModelLiteral/ModelMatch).
 #include <gtest/gtest.h>
 
 #include "tests/support/capture_support.h"
 #include "tests/support/decode_stream.h"
+#include "archive/lh5_tables.h"
 #include "tests/unit/archive/lh5_stream_builder.h"
+
+#include <algorithm>
 
 using Strings = std::vector<std::string>;
 
@@ -256,4 +260,94 @@ TEST_F(Lh5DecoderTest, IncompleteCodeIsABadTableButItsCodesStillDecode)
     Bytes stream = WriteBlock({Literal('a'), Literal('b'), Literal('b'), Literal('a')}, plan, model);
     EXPECT_EQ(DecodeStream(stream, 4).output, model);
     EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
+}
+
+// How many CharTable entries of the last block carry their position code.
+static unsigned FoldedEntries()
+{
+    unsigned folded = 0;
+    for (uint32_t entry : CharTable)
+        folded += (entry & FoldedMatchFlag) != 0;
+    return folded;
+}
+
+// Short character codes and a position code of every length from 1 to 13
+// bits, so that some matches find their position code in the same lookup
+// (up to 12 + 12 bits with the extra bits) and others read it from the
+// position table or its tree; blocks of 1 to 9 codes end just after a
+// literal or a match of either kind, and calls end inside folded matches.
+TEST_F(Lh5DecoderTest, MatchesWithAndWithoutTheirPositionCodeInOneLookup)
+{
+    BlockHeaderPlan plan;
+    std::vector<unsigned> symbols = Range('a', 'p');
+    for (unsigned code = 256; code < 264; code++)  // lengths 3 to 10
+        symbols.push_back(code);
+    symbols.push_back(509);                        // length 256
+    plan.charLengths = CompleteLengths(symbols);
+
+    // Distances of every position code: 0, 1, then 2^(j-1) and 2^j - 1.
+    std::vector<unsigned> distances = {0, 1};
+    for (unsigned j = 2; j < NumPosCodes; j++) {
+        distances.push_back(1u << (j - 1));
+        distances.push_back((1u << j) - 1);
+    }
+    std::vector<Step> steps;
+    for (unsigned i = 0; i < 8200; i++)
+        steps.push_back(Literal((uint8_t)('a' + (i * 5 + i / 16) % 16)));
+    for (unsigned round = 0; round < 60; round++) {
+        for (size_t k = 0; k < distances.size(); k++) {
+            unsigned length = round % 7 == 6 ? 256 : 3 + (unsigned)(k + round) % 8;
+            steps.push_back(Match(length, distances[k]));
+            if ((k + round) % 3 == 0)
+                steps.push_back(Literal((uint8_t)('a' + k % 16)));
+        }
+    }
+
+    // Position codes of 1, 2, ..., 13, 13 bits, the short ones for the near
+    // distances and then for the far ones (12 extra bits).
+    std::vector<uint8_t> chain = ChainLengths(0, 13);
+    for (int farShort = 0; farShort < 2; farShort++) {
+        SupportEvents.clear();
+        plan.positionLengths = chain;
+        if (farShort)
+            std::reverse(plan.positionLengths.begin(), plan.positionLengths.end());
+        Lh5Stream stream;
+        Bytes model;
+        Bytes bytes;
+        size_t at = 0;
+        for (unsigned blockSize = 1; at < steps.size(); blockSize = blockSize % 9 + 1) {
+            size_t n = std::min<size_t>(at < 8200 ? 8200 : blockSize, steps.size() - at);
+            std::vector<Step> block(steps.begin() + (long)at, steps.begin() + (long)(at + n));
+            bytes = WriteBlock(block, plan, model, &stream);
+            at += n;
+        }
+        DecodeRun run = DecodeStream(bytes, model.size());
+        EXPECT_EQ(run.output, model) << farShort;
+        EXPECT_EQ(run.cursorAtEnd, bytes.size()) << farShort;
+        EXPECT_EQ(EventsOf("message: "), Strings{}) << farShort;
+        EXPECT_GT(FoldedEntries(), 0u) << farShort;  // the lookup held some position codes
+    }
+}
+
+// A position code that is not complete is shown as a bad table and its
+// codes still decode, each read after its match code as before.
+TEST_F(Lh5DecoderTest, IncompletePositionCodeKeepsItsOwnLookup)
+{
+    BlockHeaderPlan plan;
+    std::vector<unsigned> symbols = Range('a', 'h');
+    symbols.push_back(256);
+    plan.charLengths = CompleteLengths(symbols);
+    plan.positionLengths.assign(14, 0);
+    plan.positionLengths[0] = 1;
+    plan.positionLengths[5] = 2;  // half and a quarter of the code space
+    std::vector<Step> steps;
+    for (unsigned i = 0; i < 40; i++)
+        steps.push_back(Literal((uint8_t)('a' + i % 8)));
+    for (unsigned i = 0; i < 20; i++)
+        steps.push_back(i % 2 ? Match(3, 0) : Match(3, 16 + i / 2));
+    Bytes model;
+    Bytes stream = WriteBlock(steps, plan, model);
+    EXPECT_EQ(DecodeStream(stream, model.size()).output, model);
+    EXPECT_EQ(EventsOf("message: "), Strings{"Bad table"});
+    EXPECT_EQ(FoldedEntries(), 0u);
 }
