@@ -268,7 +268,8 @@ int ReadCharLengths(void)
     return MakeTable(NumCharCodes, CharLengths, CharTableBits, CharTable, sound);
 }
 
-void MakePositionTable(void)
+// Joins each position code in AuxTable with the distance it stands for.
+static void MakePositionTable(void)
 {
     for (unsigned i = 0; i < AuxTableSize; i++) {
         unsigned entry = AuxTable[i];
@@ -302,7 +303,12 @@ static uint32_t *MakeFoldedParts(unsigned charLength)
     return parts;
 }
 
-void FoldPositionCodes(void)
+// Gives the match codes of CharTable their position codes where both fit
+// the table's width. Only for a character/length code and a position code
+// that are both sound: then every code of at most the table's width fills
+// an aligned run of slots, and the bits past a slot pick one position
+// entry however the bits after them go.
+static void FoldPositionCodes(void)
 {
     uint32_t *partsOfLength[CharTableBits] = {NULL};
     // In a sound code each code of at most CharTableBits bits fills an

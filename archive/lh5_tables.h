@@ -75,16 +75,6 @@ void ReadBlockHeader(void);
 int MakeTable(unsigned nchar, uint8_t *lengths, unsigned tableBits, uint32_t *table,
               int lengthsSound);
 
-// Joins each position code in AuxTable with the distance it stands for.
-void MakePositionTable(void);
-
-// Gives the match codes of CharTable their position codes where both fit
-// the table's width. Only for a character/length code and a position code
-// that are both sound: then every code of at most the table's width fills
-// an aligned run of slots, and the bits past a slot pick one position
-// entry however the bits after them go.
-void FoldPositionCodes(void);
-
 // Reads the pre-tree's (nn = 19, 5-bit count, special index 3) or the
 // position code's (nn = 14, 4-bit count, no special index) lengths into
 // AuxLengths and builds AuxTable. Returns 1 when the code was sound.

@@ -5,12 +5,12 @@
 // format's definition of literals and matches (ModelLiteral/ModelMatch).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "archive/lh5_tables.h"
 #include "tests/support/capture_support.h"
 #include "tests/support/decode_stream.h"
-#include "archive/lh5_tables.h"
 #include "tests/unit/archive/lh5_stream_builder.h"
-
-#include <algorithm>
 
 using Strings = std::vector<std::string>;
 
