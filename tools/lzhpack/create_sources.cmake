@@ -6,6 +6,7 @@ set(LZHPACK_CREATE_SOURCES
   lh5_encoder.cpp
   lh5_parse.cpp
   match_finder.cpp
+  tree_match_finder.cpp
   member_crc.cpp
   member_header.cpp
   member_name.cpp

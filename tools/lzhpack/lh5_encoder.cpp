@@ -13,7 +13,8 @@ enum {
     // its tokens at least this many hundredths of a percent cheaper than
     // the model it was parsed under: below that, a second parse rarely
     // finds a smaller block and doubles the time.
-    ReparseGainBasisPoints = 100
+    ReparseGainBasisPoints = 100,
+    BestTreeDepth = 256
 };
 
 EncoderSettings DefaultEncoderSettings(void)
@@ -23,6 +24,7 @@ EncoderSettings DefaultEncoderSettings(void)
     settings.niceLength = 32;
     settings.chunkSize = 8192;
     settings.reparseAlways = 0;
+    settings.treeDepth = 0;
     return settings;
 }
 
@@ -33,6 +35,7 @@ EncoderSettings BestEncoderSettings(void)
     settings.niceLength = MaxMatchLength;
     settings.chunkSize = 4096;
     settings.reparseAlways = 1;
+    settings.treeDepth = BestTreeDepth;
     return settings;
 }
 
@@ -94,31 +97,45 @@ struct ParsedChunk {
     BlockPlan *plan;
 };
 
+// Where the matches come from: the hash chains, searched during each parse
+// (and restarted before a chunk's second one), or the trees, whose matches
+// of a chunk are gathered once for all its parses.
+struct MatchSource {
+    MatchFinder *chains;     // NULL when the trees are used
+    TreeMatchFinder *trees;  // NULL when the chains are
+    ChunkMatches gathered;   // the matches of the chunk being parsed, from the trees
+};
+
 // Parses [start, end) under model into chunk, planning its block.
-static void ParseIntoChunk(MatchFinder *finder, size_t start, size_t end, const EncoderSettings *settings,
+static void ParseIntoChunk(MatchSource *source, size_t start, size_t end, const EncoderSettings *settings,
                            const CostModel *model, ParseState *state, ParsedChunk *chunk)
 {
-    ParseChunk(finder, start, end, settings->chainDepth, settings->niceLength, model, state, &chunk->tokens,
-               &chunk->stats);
+    if (source->trees != NULL)
+        ParseGatheredChunk(source->trees->data + start, end - start, &source->gathered, settings->niceLength,
+                           model, state, &chunk->tokens, &chunk->stats);
+    else
+        ParseChunk(source->chains, start, end, settings->chainDepth, settings->niceLength, model, state,
+                   &chunk->tokens, &chunk->stats);
     PlanBlock(&chunk->stats, chunk->plan);
 }
 
 // Parses the chunk [start, end), already in chunk as parsed under another
-// model, once more under its own codes, with the finder restarted before
-// it (its positions are entered once per parse), and keeps whichever parse
-// makes the smaller block. The parse state's flags are those of the parse
-// kept.
-static void ReparseUnderOwnCodes(MatchFinder *finder, size_t start, size_t end,
+// model, once more under its own codes, with the chains restarted before
+// it (their positions are entered once per parse), and keeps whichever
+// parse makes the smaller block. The parse state's flags are those of the
+// parse kept.
+static void ReparseUnderOwnCodes(MatchSource *source, size_t start, size_t end,
                                  const EncoderSettings *settings, ParseState *state, ParsedChunk *chunk,
                                  ParsedChunk *again)
 {
     CostModel own;
     ModelFromPlan(chunk->plan, &own);
     int sparse = state->sparse, deep = state->deep;
-    RestartMatchFinderAt(finder, start, state->candidates);
+    if (source->chains != NULL)
+        RestartMatchFinderAt(source->chains, start, state->candidates);
     state->sparse = 0;
     state->deep = 0;
-    ParseIntoChunk(finder, start, end, settings, &own, state, again);
+    ParseIntoChunk(source, start, end, settings, &own, state, again);
     if (again->plan->totalBits < chunk->plan->totalBits) {
         chunk->tokens.swap(again->tokens);
         chunk->stats = again->stats;
@@ -151,8 +168,17 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
 {
     if (size == 0)
         return;
-    MatchFinder *finder = new MatchFinder;
-    StartMatchFinder(finder, data, size);
+    MatchSource source;
+    source.chains = NULL;
+    source.trees = NULL;
+    if (settings->treeDepth > 0) {
+        source.trees = new TreeMatchFinder;
+        StartTreeMatchFinder(source.trees, data, size);
+    } else {
+        source.chains = new MatchFinder;
+        StartMatchFinder(source.chains, data, size);
+    }
+    int treeDepth = settings->treeDepth < MaxTreeDepth ? settings->treeDepth : MaxTreeDepth;
     ParseState *state = new ParseState;
     state->sparse = 0;
     state->deep = 0;
@@ -181,13 +207,15 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
         // codes as a block of its own. The first chunk was parsed under a
         // guessed model, so it is always parsed again; a later one when
         // its own codes differ enough from those it was parsed under.
-        ParseIntoChunk(finder, start, end, settings, &model, state, &part);
+        if (source.trees != NULL)
+            GatherChunkMatches(source.trees, start, end, treeDepth, &source.gathered);
+        ParseIntoChunk(&source, start, end, settings, &model, state, &part);
         CostModel own;
         ModelFromPlan(part.plan, &own);
         if (start == 0 || settings->reparseAlways ||
             TokenBits(&part.stats, &model) * 10000 >
                 TokenBits(&part.stats, &own) * (10000 + ReparseGainBasisPoints))
-            ReparseUnderOwnCodes(finder, start, end, settings, state, &part, &again);
+            ReparseUnderOwnCodes(&source, start, end, settings, state, &part, &again);
         // It joins the pending block when that costs no more than two
         // blocks would.
         int merged = 0;
@@ -218,5 +246,6 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
     delete part.plan;
     delete block.plan;
     delete state;
-    delete finder;
+    delete source.trees;
+    delete source.chains;
 }

@@ -15,13 +15,14 @@ struct EncoderSettings {
     int chunkSize;     // bytes parsed at a time; blocks are made of chunks
     int reparseAlways; // 1: every chunk is parsed again under its own codes, not only
                        // where they differ enough from those it was parsed under
+    int treeDepth;     // 0: matches from the hash chains; else from the binary trees,
+                       // walked this deep (1 to MaxTreeDepth), which miss fewer
 };
 
 EncoderSettings DefaultEncoderSettings(void);
 
-// The strongest settings (create --best): every chain candidate, no match
-// taken whole before its longest, smaller chunks parsed twice each. About
-// twice the time of the defaults for some tenths of a percent.
+// The strongest settings (create --best): matches from the binary trees, no
+// match taken whole before its longest, smaller chunks parsed twice each.
 EncoderSettings BestEncoderSettings(void);
 
 // Appends the "-lh5-" stream of data[0..size) to packed. Empty data gives an

@@ -70,6 +70,45 @@ static inline void WeighMatches(Arrival *target, uint32_t here, const MatchPair 
     }
 }
 
+// Puts the cheapest path to the end of a chunk's arrivals in tokens and
+// counts it into stats: walks back from the end once, laying the steps out
+// backwards in room for one per byte, then copies them out in order.
+static void LayOutTokens(const Arrival *arrival, const uint8_t *bytes, size_t length, ParseState *state,
+                         std::vector<Lh5Token> *tokens, BlockStatistics *stats)
+{
+    if (state->steps.size() < length)
+        state->steps.resize(length);
+    ClearStatistics(stats);
+    Lh5Token *last = state->steps.data() + length;
+    Lh5Token *out = last;
+    for (size_t at = length; at > 0;) {
+        Arrival step = arrival[at];
+        unsigned len = (unsigned)(step >> ArrivalLengthShift) & 0xFFFF;
+        Lh5Token token;
+        token.code = (uint16_t)(len == 1 ? bytes[at - 1] : len - MinMatchLength + FirstMatchCode);
+        token.distance = (uint16_t)(step & 0xFFFF);  // 0 for a literal
+        *--out = token;
+        CountToken(stats, token);
+        at -= len;
+    }
+    tokens->assign(out, last);
+}
+
+// Starts the arrivals of a chunk of length bytes and the part each match
+// length adds under model.
+static Arrival *StartArrivals(size_t length, const CostModel *model, ParseState *state, Arrival *lengthStep)
+{
+    state->arrivals.assign(length + 1 + ArrivalSlack, Unreached);
+    for (int len = 0; len <= MaxMatchLength + MaskedLengths; len++) {
+        int code = len - MinMatchLength + FirstMatchCode;
+        uint32_t cost = len >= MinMatchLength && code < NumCharCodes ? model->charCost[code] : 0;
+        lengthStep[len] = MakeArrival(cost, (unsigned)len, 0);
+    }
+    Arrival *arrival = state->arrivals.data();
+    arrival[0] = 0;
+    return arrival;
+}
+
 void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, int niceLength,
                 const CostModel *model, ParseState *state, std::vector<Lh5Token> *tokens,
                 BlockStatistics *stats)
@@ -79,21 +118,14 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
     if (chainDepth > MaxChainDepth)
         chainDepth = MaxChainDepth;
     size_t length = end - start;
-    state->arrivals.assign(length + 1 + ArrivalSlack, Unreached);
-    Arrival *arrival = state->arrivals.data();
     Arrival lengthStep[MaxMatchLength + MaskedLengths + 1];
-    for (int len = 0; len <= MaxMatchLength + MaskedLengths; len++) {
-        int code = len - MinMatchLength + FirstMatchCode;
-        uint32_t cost = len >= MinMatchLength && code < NumCharCodes ? model->charCost[code] : 0;
-        lengthStep[len] = MakeArrival(cost, (unsigned)len, 0);
-    }
+    Arrival *arrival = StartArrivals(length, model, state, lengthStep);
     const uint8_t *bytes = finder->data + start;
     MatchPair found[MaxMatchPairs];
 
     // The arrival at the position being left is kept at hand: the next
     // position's depends on it through the literal step, position after
     // position, and reading it back from memory would lengthen that chain.
-    arrival[0] = 0;
     Arrival current = 0;
     size_t next = 0;  // where the next step starts: past a match taken whole
     for (size_t from = 0; from < length; from += EnterAhead) {
@@ -142,22 +174,38 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
         state->deep = passedOver * DeepShare >= to - from;
     }
 
-    // Walk back from the end once, laying the steps out backwards in room
-    // for one per byte and counting them; then copy them out in order.
-    if (state->steps.size() < length)
-        state->steps.resize(length);
-    ClearStatistics(stats);
-    Lh5Token *last = state->steps.data() + length;
-    Lh5Token *out = last;
-    for (size_t at = length; at > 0;) {
-        Arrival step = arrival[at];
-        unsigned len = (unsigned)(step >> ArrivalLengthShift) & 0xFFFF;
-        Lh5Token token;
-        token.code = (uint16_t)(len == 1 ? bytes[at - 1] : len - MinMatchLength + FirstMatchCode);
-        token.distance = (uint16_t)(step & 0xFFFF);  // 0 for a literal
-        *--out = token;
-        CountToken(stats, token);
-        at -= len;
+    LayOutTokens(arrival, bytes, length, state, tokens, stats);
+}
+
+void ParseGatheredChunk(const uint8_t *bytes, size_t length, const ChunkMatches *matches, int niceLength,
+                        const CostModel *model, ParseState *state, std::vector<Lh5Token> *tokens,
+                        BlockStatistics *stats)
+{
+    Arrival lengthStep[MaxMatchLength + MaskedLengths + 1];
+    Arrival *arrival = StartArrivals(length, model, state, lengthStep);
+    const uint32_t *firstPair = matches->firstPair.data();
+    const MatchPair *pairs = matches->pairs.data();
+    Arrival current = 0;  // as in ParseChunk
+    size_t i = 0;
+    while (i < length) {
+        Arrival *target = arrival + i;
+        uint32_t here = (uint32_t)(current >> ArrivalPriceShift);
+        current = Cheaper(target[1], MakeArrival(here + model->charCost[bytes[i]], 1, 0));
+        target[1] = current;
+        size_t step = 1;
+        int count = (int)(firstPair[i + 1] - firstPair[i]);
+        if (count != 0) {
+            const MatchPair *found = pairs + firstPair[i];
+            MatchPair longest = found[count - 1];
+            if (longest.length >= niceLength) {
+                KeepCheaper(&target[longest.length], MatchBase(here, longest, model) + lengthStep[longest.length]);
+                step = longest.length;
+                current = target[step];
+            } else {
+                WeighMatches(target, here, found, count, model, lengthStep);
+            }
+        }
+        i += step;
     }
-    tokens->assign(out, last);
+    LayOutTokens(arrival, bytes, length, state, tokens, stats);
 }

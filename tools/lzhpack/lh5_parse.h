@@ -12,6 +12,7 @@
 #include "tools/lzhpack/lh5_block.h"
 #include "tools/lzhpack/lh5_token.h"
 #include "tools/lzhpack/match_finder.h"
+#include "tools/lzhpack/tree_match_finder.h"
 
 // Bit costs of every code under one set of Huffman codes.
 struct CostModel {
@@ -54,3 +55,10 @@ struct ParseState {
 void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, int niceLength,
                 const CostModel *model, ParseState *state, std::vector<Lh5Token> *tokens,
                 BlockStatistics *stats);
+
+// The same parse of the chunk bytes[0..length) over matches gathered for
+// it beforehand (GatherChunkMatches), which any number of models can share:
+// a match of niceLength or more is taken whole, as in ParseChunk.
+void ParseGatheredChunk(const uint8_t *bytes, size_t length, const ChunkMatches *matches, int niceLength,
+                        const CostModel *model, ParseState *state, std::vector<Lh5Token> *tokens,
+                        BlockStatistics *stats);

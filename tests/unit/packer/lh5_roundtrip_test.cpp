@@ -12,6 +12,7 @@
 #include "tools/lzhpack/lh5_encoder.h"
 #include "tools/lzhpack/lh5_token.h"
 #include "tools/lzhpack/match_finder.h"
+#include "tools/lzhpack/tree_match_finder.h"
 
 namespace {
 
@@ -210,6 +211,11 @@ TEST(Lh5RoundTrip, DeepAndShallowSettingsStayDecodable)
     settings.niceLength = 3;
     settings.chunkSize = 1000;
     ExpectRoundTrip(data, "shallow search, small chunks", &settings);
+    settings.treeDepth = 1;  // a tree walk cut at once: the older nodes leave
+    ExpectRoundTrip(data, "trees one node deep", &settings);
+    settings = BestEncoderSettings();
+    settings.treeDepth = 100000;  // more than the trees allow: cut to their limit
+    ExpectRoundTrip(data, "trees at their deepest", &settings);
 }
 
 // Generated inputs: pieces of runs, text, noise, and copies of earlier
@@ -244,11 +250,73 @@ Bytes GeneratedInput(uint32_t seed)
 
 TEST(Lh5RoundTrip, GeneratedInputsComeBackWhole)
 {
+    EncoderSettings best = BestEncoderSettings();
     for (uint32_t seed = 1; seed <= 150; seed++) {
         Bytes data = GeneratedInput(seed * 2654435761u);
         ExpectRoundTrip(data, ("generated input " + std::to_string(seed)).c_str());
+        if (seed % 3 == 0)
+            ExpectRoundTrip(data, ("generated input " + std::to_string(seed) + ", --best").c_str(), &best);
         if (HasFatalFailure() || HasNonfatalFailure())
             break;
+    }
+}
+
+// The matches a search of every distance finds at position: the nearest
+// of each length up to limit, kept as the trees keep them.
+std::vector<MatchPair> NearestOfEveryLength(const Bytes &data, size_t position, int limit)
+{
+    std::vector<MatchPair> found;
+    int best = MinMatchLength - 1;
+    for (size_t back = 1; back <= DictionarySize && back <= position; back++) {
+        int length = 0;
+        while (length < limit && data[position - back + length] == data[position + length])
+            length++;
+        if (length > best) {
+            if (found.size() == MaxMatchPairs)
+                found.pop_back();
+            found.push_back(MatchPair{(uint16_t)length, (uint16_t)(back - 1)});
+            best = length;
+        }
+    }
+    return found;
+}
+
+TEST(TreeMatchFinder, GivesTheNearestMatchOfEveryLengthAsASearchOfEveryDistance)
+{
+    // Runs, text of few letters, noise and copies near and beyond the
+    // dictionary's edge, past the trees' storage cycle; some positions'
+    // matches cut short, and the last ones cut by the end of the data.
+    // The last input is noise with one copy from the dictionary's farthest
+    // byte and one from a byte beyond it.
+    Bytes edges = RandomBytes(20000, 3);
+    memcpy(&edges[9192], &edges[1000], 100);
+    memcpy(&edges[15000], &edges[15000 - DictionarySize - 1], 100);
+    for (uint32_t seed : {7u, 11u, 12u, 0u}) {
+        Bytes data = seed != 0 ? GeneratedInput(seed * 2654435761u) : edges;
+        data.resize(data.size() < 24000 ? data.size() : 24000);
+        TreeMatchFinder *finder = new TreeMatchFinder;
+        StartTreeMatchFinder(finder, data.data(), data.size());
+        MatchPair found[MaxMatchPairs];
+        size_t mismatches = 0;
+        for (size_t position = 0; position < data.size(); position++) {
+            size_t left = data.size() - position;
+            int limit = left < MaxMatchLength ? (int)left : MaxMatchLength;
+            if (position % 5 == 0 && limit > 6)
+                limit = 6;
+            int count = EnterTreePosition(finder, limit, MaxTreeDepth, found);
+            if (position % 7 != 0 && left > 300 && position != 9192 && position != 15000)
+                continue;  // entered, not checked: the search of every distance is slow
+            std::vector<MatchPair> expected = NearestOfEveryLength(data, position, limit);
+            bool same = count == (int)expected.size();
+            for (int i = 0; same && i < count; i++)
+                same = found[i].length == expected[i].length && found[i].distance == expected[i].distance;
+            if (!same && mismatches++ < 3)
+                ADD_FAILURE() << "seed " << seed << ", position " << position << ": " << count
+                              << " matches, " << expected.size() << " expected";
+        }
+        EXPECT_EQ(finder->next, data.size());
+        EXPECT_EQ(mismatches, 0u) << "seed " << seed;
+        delete finder;
     }
 }
 
