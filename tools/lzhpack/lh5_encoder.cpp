@@ -151,13 +151,69 @@ struct PendingBlock {
     std::vector<Lh5Token> tokens;
     BlockStatistics stats;
     BlockPlan *plan;
+    // With the trees: each chunk's start and gathered matches, for parsing
+    // the block once more under its own codes before it is written.
+    std::vector<size_t> chunkStarts;
+    std::vector<ChunkMatches> chunkMatches;
+    size_t chunkCount;
+    size_t end;
 };
+
+// With the trees, a block of several chunks is parsed once more under the
+// codes of the whole block (each chunk was parsed under those of its start
+// or its own), and the parse kept if it makes the block smaller.
+static void ReparseBlock(const MatchSource *source, const EncoderSettings *settings, PendingBlock *block,
+                         ParseState *state, ParsedChunk *scratch, BlockPlan *plan)
+{
+    if (source->trees == NULL || block->chunkCount < 2)
+        return;
+    CostModel model;
+    ModelFromPlan(block->plan, &model);
+    std::vector<Lh5Token> tokens;
+    BlockStatistics stats;
+    ClearStatistics(&stats);
+    for (size_t k = 0; k < block->chunkCount; k++) {
+        size_t start = block->chunkStarts[k];
+        size_t end = k + 1 < block->chunkCount ? block->chunkStarts[k + 1] : block->end;
+        ParseGatheredChunk(source->trees->data + start, end - start, &block->chunkMatches[k],
+                           settings->niceLength, &model, state, &scratch->tokens, &scratch->stats);
+        tokens.insert(tokens.end(), scratch->tokens.begin(), scratch->tokens.end());
+        AddStatistics(&stats, &scratch->stats);
+    }
+    if (tokens.size() > MaxBlockCodes)
+        return;
+    PlanBlock(&stats, plan);
+    if (plan->totalBits < block->plan->totalBits) {
+        block->tokens.swap(tokens);
+        block->stats = stats;
+        BlockPlan kept = *block->plan;
+        *block->plan = *plan;
+        *plan = kept;
+    }
+}
+
+// Notes a chunk's matches in the block it joins.
+static void NoteChunk(MatchSource *source, size_t start, size_t end, PendingBlock *block)
+{
+    block->end = end;
+    if (source->trees == NULL)
+        return;
+    if (block->chunkMatches.size() <= block->chunkCount) {
+        block->chunkMatches.resize(block->chunkCount + 1);
+        block->chunkStarts.resize(block->chunkCount + 1);
+    }
+    block->chunkStarts[block->chunkCount] = start;
+    block->chunkMatches[block->chunkCount].firstPair.swap(source->gathered.firstPair);
+    block->chunkMatches[block->chunkCount].pairs.swap(source->gathered.pairs);
+    block->chunkCount++;
+}
 
 // Writes the pending block, if it has any tokens, and empties it.
 static void EmitBlock(BitWriter *writer, PendingBlock *block)
 {
     if (block->tokens.empty())
         return;
+    block->chunkCount = 0;
     WriteCodedBlock(writer, block->plan, block->tokens.data(), (uint32_t)block->tokens.size());
     block->tokens.clear();
     ClearStatistics(&block->stats);
@@ -192,6 +248,7 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
 
     PendingBlock block;
     block.plan = new BlockPlan;
+    block.chunkCount = 0;
     ClearStatistics(&block.stats);
     ParsedChunk part, again;
     part.plan = new BlockPlan;
@@ -227,17 +284,21 @@ void EncodeLh5(const uint8_t *data, size_t size, const EncoderSettings *settings
                 block.tokens.insert(block.tokens.end(), part.tokens.begin(), part.tokens.end());
                 block.stats = mergedStats;
                 SwapPlans(&block.plan, &mergedPlan);
+                NoteChunk(&source, start, end, &block);
                 merged = 1;
             }
         }
         if (!merged) {
+            ReparseBlock(&source, settings, &block, state, &again, mergedPlan);
             EmitBlock(&writer, &block);
+            NoteChunk(&source, start, end, &block);
             block.tokens.swap(part.tokens);
             block.stats = part.stats;
             SwapPlans(&block.plan, &part.plan);
         }
         ModelFromPlan(block.plan, &model);
     }
+    ReparseBlock(&source, settings, &block, state, &again, mergedPlan);
     EmitBlock(&writer, &block);
     FlushBits(&writer);
 
