@@ -48,7 +48,7 @@ struct CreateOptions {
     int allowStored;     // members that do not shrink may be "-lh0-"
     int quiet;
     int jobs;            // threads packing members at once
-    int best;            // the strongest encoder settings, for two to three times the time
+    int best;            // the strongest encoder settings, for about three times the time
     char **inputs;
     int inputCount;
 };
@@ -387,7 +387,7 @@ void PrintCreateOptions(FILE *stream)
     fprintf(stream,
             "    --max-members N  refuse more than N members\n"
             "    --allow-stored   keep files that do not shrink as \"-lh0-\" members\n"
-            "    --best           pack smaller, about 1.5 %, in two to three times the time\n"
+            "    --best           pack smaller, about 2 %, in about three times the time\n"
             "    --jobs N         pack N members at once (default: one per processor, at most %d)\n"
             "    --quiet          print no line per packed member\n",
             (int)MaxJobs);

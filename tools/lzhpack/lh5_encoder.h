@@ -22,7 +22,8 @@ struct EncoderSettings {
 EncoderSettings DefaultEncoderSettings(void);
 
 // The strongest settings (create --best): matches from the binary trees, no
-// match taken whole before its longest, smaller chunks parsed twice each.
+// match taken whole before its longest, smaller chunks parsed twice each,
+// and a block of several chunks once more under its own codes.
 EncoderSettings BestEncoderSettings(void);
 
 // Appends the "-lh5-" stream of data[0..size) to packed. Empty data gives an

@@ -6,7 +6,7 @@
 // the tree beneath it meets, for every length, the nearest position that
 // shares that many bytes with it. The hash chains of match_finder.h look
 // at only a few candidates of 3 to 7 bytes; the trees miss none within
-// their depth, at about twice the time.
+// their depth, at about three times the time.
 //
 // Nodes hold position + 1 (0: none) of data under 4 GiB, and are kept for
 // the last TreeCycle positions; a node more than the dictionary back ends a
