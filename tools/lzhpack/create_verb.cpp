@@ -387,7 +387,7 @@ void PrintCreateOptions(FILE *stream)
     fprintf(stream,
             "    --max-members N  refuse more than N members\n"
             "    --allow-stored   keep files that do not shrink as \"-lh0-\" members\n"
-            "    --best           pack smaller, about 2 %, in about three times the time\n"
+            "    --best           pack smaller, about 2%%, in about three times the time\n"
             "    --jobs N         pack N members at once (default: one per processor, at most %d)\n"
             "    --quiet          print no line per packed member\n",
             (int)MaxJobs);
