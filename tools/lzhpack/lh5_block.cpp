@@ -206,9 +206,7 @@ void PlanBlock(const BlockStatistics *stats, BlockPlan *plan)
         for (int i = 0; i < NumPosCodes; i++)
             bits += (uint64_t)stats->posFrequencies[i] * plan->posLengths[i];
     }
-    plan->headerBits = bits;
-    bits += stats->extraBits;
-    plan->totalBits = bits;
+    plan->totalBits = bits + stats->extraBits;
 }
 
 void WriteCodedBlock(BitWriter *writer, const BlockPlan *plan, const Lh5Token *tokens, uint32_t count)

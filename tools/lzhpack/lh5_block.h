@@ -35,7 +35,6 @@ struct BlockPlan {
     uint16_t preItems[NumCharCodes];
     uint16_t preExtra[NumCharCodes];
     int preItemCount;
-    uint64_t headerBits;
     uint64_t totalBits;  // header plus every code and extra bit
 };
 
