@@ -131,10 +131,11 @@ static inline int TakeQuickEntry(uint32_t entry, BitReader *bits, uint8_t **at, 
     DropBits(bits, codeBits);
     unsigned length =
         1 + ((((entry >> FoldedLengthShift) & FoldedLengthMask) + MinMatchLength - 1) & isMatch);
-    uintptr_t matchMask = (uintptr_t)0 - (uintptr_t)(isMatch & 1);
-    uintptr_t matchFrom = (uintptr_t)(*at - distanceBack);
-    uintptr_t literalFrom = (uintptr_t)(LiteralSource + ((entry >> EntrySymbolShift) & 0xFF));
-    const uint8_t *from = (const uint8_t *)((matchFrom & matchMask) | (literalFrom & ~matchMask));
+    const uint8_t *matchFrom = *at - distanceBack;
+    const uint8_t *literalFrom = LiteralSource + ((entry >> EntrySymbolShift) & 0xFF);
+    // A choice between two values: compilers make it a conditional move,
+    // which is faster here than selecting through masks.
+    const uint8_t *from = isMatch != 0 ? matchFrom : literalFrom;
     return PlaceBytes(at, end, from, distanceBack, length, isMatch);
 }
 
