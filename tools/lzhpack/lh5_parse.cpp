@@ -70,6 +70,25 @@ static inline void WeighMatches(Arrival *target, uint32_t here, const MatchPair 
     }
 }
 
+// Weighs the count matches found at the position whose arrival is
+// target[0], reached at price here, and returns how far the parse steps
+// on: a match of niceLength or more is taken whole, and the positions
+// inside it are passed over (*current becomes the arrival past it);
+// otherwise every length of every match is weighed and the step is 1.
+static inline size_t WeighFound(Arrival *target, uint32_t here, const MatchPair *found, int count,
+                                int niceLength, const CostModel *model, const Arrival *lengthStep,
+                                Arrival *current)
+{
+    MatchPair longest = found[count - 1];
+    if (longest.length < niceLength) {
+        WeighMatches(target, here, found, count, model, lengthStep);
+        return 1;
+    }
+    KeepCheaper(&target[longest.length], MatchBase(here, longest, model) + lengthStep[longest.length]);
+    *current = target[longest.length];
+    return longest.length;
+}
+
 // Puts the cheapest path to the end of a chunk's arrivals in tokens and
 // counts it into stats: walks back from the end once, laying the steps out
 // backwards in room for one per byte, then copies them out in order.
@@ -153,17 +172,8 @@ void ParseChunk(MatchFinder *finder, size_t start, size_t end, int chainDepth, i
                 searched++;
                 matched += count != 0;
                 if (count != 0) {
-                    MatchPair longest = found[count - 1];
-                    if (longest.length >= niceLength) {
-                        // Taken whole: the positions inside it are passed over.
-                        KeepCheaper(&target[longest.length],
-                                    MatchBase(here, longest, model) + lengthStep[longest.length]);
-                        step = longest.length;
-                        passedOver += step - 1;
-                        current = target[step];
-                    } else {
-                        WeighMatches(target, here, found, count, model, lengthStep);
-                    }
+                    step = WeighFound(target, here, found, count, niceLength, model, lengthStep, &current);
+                    passedOver += step - 1;
                 }
             }
             i += step;
@@ -194,17 +204,8 @@ void ParseGatheredChunk(const uint8_t *bytes, size_t length, const ChunkMatches 
         target[1] = current;
         size_t step = 1;
         int count = (int)(firstPair[i + 1] - firstPair[i]);
-        if (count != 0) {
-            const MatchPair *found = pairs + firstPair[i];
-            MatchPair longest = found[count - 1];
-            if (longest.length >= niceLength) {
-                KeepCheaper(&target[longest.length], MatchBase(here, longest, model) + lengthStep[longest.length]);
-                step = longest.length;
-                current = target[step];
-            } else {
-                WeighMatches(target, here, found, count, model, lengthStep);
-            }
-        }
+        if (count != 0)
+            step = WeighFound(target, here, pairs + firstPair[i], count, niceLength, model, lengthStep, &current);
         i += step;
     }
     LayOutTokens(arrival, bytes, length, state, tokens, stats);
