@@ -74,8 +74,7 @@ done
 # A folder packed at the default settings and at --best, read back by each
 # of the three peers; --best is never the larger.
 peers_read_back() {
-  local folder=$1 name=$2 archive
-  local count
+  local folder=$1 name=$2 archive count
   count=$(ls "$folder" | wc -l)
   "$lzhpack" create --quiet "$name.lzh" "$folder" || fail "create $name.lzh"
   "$lzhpack" create --quiet --best "$name-best.lzh" "$folder" || fail "create $name-best.lzh"
